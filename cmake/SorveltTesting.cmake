@@ -1,0 +1,21 @@
+# sorvelt_add_test(NAME SOURCES file... LIBS lib... [LABELS label...])
+# One GoogleTest program; each of its tests becomes a ctest test.
+# Label "concurrency" marks programs that also run under ThreadSanitizer,
+# label "x11" marks programs that need a display (scripts/test.sh starts Xvfb).
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(sorvelt_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  set(labels ${T_LABELS})
+  if(NOT labels)
+    set(labels unit)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    PROPERTIES LABELS "${labels}" ENVIRONMENT "SORVELT_BUILD_DIR=${CMAKE_BINARY_DIR};SORVELT_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Shared by demo.sh and test.sh: installs the Debian packages the build needs
+# when any is missing, then configures and builds into the folder given
+# (default build/) with any further CMake arguments.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+packages=(build-essential cmake pkg-config
+          libgtest-dev libgmock-dev libbenchmark-dev
+          libpng-dev zlib1g-dev libcairo2-dev fonts-liberation libx11-dev
+          libsndfile1-dev
+          xvfb xdotool imagemagick x11-utils)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+build=${1:-build}
+shift || true
+cmake -S "$root" -B "$root/$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$root/$build" -j "$(nproc)"

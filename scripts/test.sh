@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test three ways: a plain build, an
+# ASan+UBSan build, and the concurrency tests under ThreadSanitizer.
+# Real-window tests run on a private Xvfb display started here.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+"$root/scripts/setup.sh" build
+"$root/scripts/setup.sh" build-asan -DSORVELT_SANITIZE=address -DSORVELT_BENCH=OFF
+"$root/scripts/setup.sh" build-tsan -DSORVELT_SANITIZE=thread -DSORVELT_BENCH=OFF
+
+xvfb_pid=""
+cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+display=":$(( 90 + RANDOM % 100 ))"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY="$display"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1
+
+status=0
+echo "== sanitizers: ASan+UBSan"
+ctest --test-dir build-asan --output-on-failure -j 2 || status=1
+echo "== sanitizers: TSan (concurrency tests)"
+ctest --test-dir build-tsan --output-on-failure -L concurrency || status=1
+echo "== plain build"
+ctest --test-dir build --output-on-failure -j 2 || status=1
+exit $status
