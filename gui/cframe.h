@@ -1,0 +1,162 @@
+// CFrame: the root of the view tree and its only link to the host's window.
+// Routes platform events into the views, keeps the modal view and the focus, redraws dirty views on idle.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/cviewcontainer.h"
+
+class AEffGUIEditor;
+
+namespace VSTGUI {
+
+class CDrawContext;
+class COffscreenContext;
+
+enum CCursorType {
+    kCursorDefault = 0,
+    kCursorWait,
+    kCursorHSize,
+    kCursorVSize,
+    kCursorSizeAll,
+    kCursorNESWSize,
+    kCursorNWSESize,
+    kCursorCopy,
+    kCursorNotAllowed,
+    kCursorHand,
+};
+
+/// The data of a drag in progress, as the platform's drop target hands it over.
+class CDragContainer : public CReferenceCounter {
+public:
+    enum { kFile = 0, kText = 1, kUnknown = -1 };
+
+    struct Item {
+        long type = kUnknown;
+        std::string data;  // a file path or the text itself, UTF-8
+    };
+
+    explicit CDragContainer(std::vector<Item> items);
+
+    long getCount() const { return static_cast<long>(items.size()); }
+    /// The item's kind: kFile, kText, or kUnknown (also for an index out of range).
+    long getType(long index) const;
+    /// Iteration over the items: the data stays valid while the container lives.
+    void* first(long& size, long& type);
+    void* next(long& size, long& type);
+
+private:
+    std::vector<Item> items;
+    size_t position = 0;
+};
+
+namespace platform {
+class FrameWindow;
+}
+
+class CFrame : public CViewContainer {
+public:
+    /// Binds to the host's parent window; without one the frame exists but never draws on its own.
+    CFrame(const CRect& size, void* systemWindow, AEffGUIEditor* editor);
+    ~CFrame() override;
+
+    void draw(CDrawContext* context) override;
+    void drawRect(CDrawContext* context, const CRect& updateRect) override;
+    void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+    long onKeyDown(VstKeyCode& keyCode) override;
+    long onKeyUp(VstKeyCode& keyCode) override;
+    bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
+    bool onWheel(CDrawContext* context, const CPoint& where, CMouseWheelAxis axis, float distance) override;
+    void setViewSize(CRect& rect) override;
+    AEffGUIEditor* getEditor() const override;
+    bool isTypeOf(const char* name) const override;
+    void update(CDrawContext* context) override;
+    CView* getCurrentView() const override;
+    bool advanceNextFocusView(CView* oldFocus, bool reverse = false) override;
+
+    /// For frames with a window of their own; one bound to a host window answers false.
+    virtual bool open(CPoint* point = nullptr);
+    virtual bool close();
+    virtual bool isOpen() const;
+
+    /// Drains the window's pending events, then redraws what is dirty.
+    virtual void idle();
+    virtual void doIdleStuff();
+    virtual uint32_t getTicks() const;
+    virtual long getKnobMode() const;
+
+    virtual bool setPosition(long x, long y);
+    virtual bool getPosition(long& x, long& y) const;
+    virtual bool setSize(long width, long height);
+    virtual bool getSize(CRect* rect) const;
+    virtual bool getSize(CRect& rect) const;
+
+    virtual bool setModalView(CView* view);
+    virtual CView* getModalView() const;
+
+    virtual void beginEdit(long index);
+    virtual void endEdit(long index);
+
+    /// The pointer in frame coordinates, read from the platform now.
+    virtual bool getCurrentLocation(CPoint& where);
+    virtual void setCursor(CCursorType type);
+
+    virtual void setFocusView(CView* view);
+    virtual CView* getFocusView() const;
+
+    virtual bool setDropActive(bool active);
+    virtual bool isDropActive() const;
+
+    virtual void setOpenFlag(bool val);
+    virtual bool getOpenFlag() const;
+
+    /// Marks every direct child touching rect dirty; the next idle paints them.
+    virtual void invalidate(const CRect& rect);
+
+    virtual bool updatesDisabled() const;
+    virtual bool updatesDisabled(bool val);
+
+    /// Draws one child (or everything, for a view that is not a child) at once.
+    virtual void draw(CView* view);
+
+    void* getSystemWindow() const { return systemWindow; }
+
+    /// A long-lived context used instead of a fresh one when set (held by reference).
+    void setFrameContext(CDrawContext* context);
+    CDrawContext* getFrameContext() const { return frameContext; }
+
+    /// The platform binding's entry points for its events (frame coordinates).
+    void handlePaint(const CRect& rect);
+    void handleButtonPress(const CPoint& where);
+    void handleWheel(const CPoint& where, CMouseWheelAxis axis, float distance);
+    void handleDestroy();
+
+    /// The back buffer the window is painted from, made on first use; null without a window.
+    COffscreenContext* getBackBuffer();
+
+protected:
+    /// frameContext with a reference taken, or a fresh window context; release with forget.
+    CDrawContext* takeDrawContext();
+    /// Copies rect of the back buffer to the window.
+    void presentRect(const CRect& rect);
+
+    AEffGUIEditor* editor;
+    void* systemWindow;
+    CView* modalView = nullptr;
+    CView* focusView = nullptr;
+    bool firstDraw = true;
+    bool openFlag = true;
+    bool dropActive = false;
+    bool updatesDisabledFlag = false;
+    CDrawContext* frameContext = nullptr;
+
+    COffscreenContext* backBuffer = nullptr;
+    std::unique_ptr<platform::FrameWindow> window;
+    int mouseDepth = 0;  // > 0 while a click is being handled (controls track inside it)
+    CCursorType cursor = kCursorDefault;
+};
+
+}  // namespace VSTGUI
