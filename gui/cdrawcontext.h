@@ -1,0 +1,178 @@
+// CDrawContext: the toolkit's drawing surface, its state (colours, font, pen, clip,
+// offsets) and the drawing operations views and bitmaps use. Shapes are exact pixels.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "gui/ccolor.h"
+#include "gui/cpoint.h"
+#include "gui/crect.h"
+#include "gui/creferencecounter.h"
+#include "gui/platform.h"
+
+namespace VSTGUI {
+
+class CBitmap;
+class CFrame;
+
+/// Index into the standard font table; outside 0..7 means kFontSystem.
+enum CFont {
+    kFontSystem = 0,
+    kFontVeryBig,
+    kFontBig,
+    kFontNormal,
+    kFontSmall,
+    kFontSmaller,
+    kFontVerySmall,
+    kFontSymbol
+};
+inline constexpr long kFontCount = 8;
+
+/// Face sizes of the standard fonts, by CFont index (Windows sizes unless the Mac flavour is built).
+extern const long gStandardFontSize[kFontCount];
+/// Face names the text layer asks for, by CFont index ("Arial" answers as Liberation Sans).
+extern const char* const gStandardFontName[kFontCount];
+#if SORVELT_MAC_FLAVOUR
+extern const char* const gMacXfontNames[kFontCount];
+#endif
+
+/// Font style bits.
+enum CTxtFace { kNormalFace = 0, kBoldFace = 1, kItalicFace = 2, kUnderlineFace = 4 };
+
+/// Mouse buttons and modifiers, reported together as one bit set.
+enum CButton {
+    kMouseLeftButton = 1,
+    kMouseMiddleButton = 2,
+    kMouseRightButton = 4,
+    kModifierShift = 8,
+    kModifierControl = 16,
+    kModifierAlt = 32,
+    kModifierSystem = 64
+};
+
+enum CLineStyle { kLineSolid = 0, kLineOnOffDash };
+enum CDrawMode { kCopyMode = 0, kOrMode, kXorMode, kAntialias };
+enum CHoriTxtAlign { kLeftText = 0, kCenterText, kRightText };
+enum CDrawStyle { kDrawStroked = 0, kDrawFilled, kDrawFilledAndStroked };
+
+class CDrawContext : public CReferenceCounter {
+public:
+    /// A context on a frame's window. On Linux `systemContext` is the frame's PlatformWindow*
+    /// (null: no target, every drawing operation does nothing, mouse reads give 0);
+    /// `window` is the host's window, kept for getWindow.
+    CDrawContext(CFrame* frame, void* systemContext, void* window = nullptr);
+    ~CDrawContext() override;
+
+    // Lines and shapes; every coordinate is in the caller's space, `offset` is added.
+    void moveTo(const CPoint& point);
+    void lineTo(const CPoint& point);
+    /// `numberOfLines` separate segments, from points[2i] to points[2i + 1].
+    void drawLines(const CPoint* points, const long& numberOfLines);
+    void polyLine(const CPoint* points, long numberOfPoints);
+    void drawPolygon(const CPoint* points, long numberOfPoints, CDrawStyle drawStyle = kDrawStroked);
+    void fillPolygon(const CPoint* points, long numberOfPoints);
+    void drawRect(const CRect& rect, CDrawStyle drawStyle = kDrawStroked);
+    void fillRect(const CRect& rect);
+    /// Arc of the ellipse in `rect`, angles in degrees counter-clockwise from 3 o'clock.
+    void drawArc(const CRect& rect, float startAngle, float endAngle, CDrawStyle drawStyle = kDrawStroked);
+    /// Pie of the ellipse in `rect`, counter-clockwise from the direction of point1 to point2.
+    void fillArc(const CRect& rect, const CPoint& point1, const CPoint& point2);
+    void drawEllipse(const CRect& rect, CDrawStyle drawStyle = kDrawStroked);
+    void fillEllipse(const CRect& rect);
+    void drawPoint(const CPoint& point, CColor color);
+    CColor getPoint(const CPoint& point);
+    /// Fills the 4-connected area of the colour found at `start` with the fill colour.
+    void floodFill(const CPoint& start);
+
+    // State; setters touch the target only when the value changes.
+    void setLineStyle(CLineStyle style);
+    CLineStyle getLineStyle() const { return lineStyle; }
+    void setLineWidth(long width);
+    long getLineWidth() const { return frameWidth; }
+    void setDrawMode(CDrawMode mode);
+    CDrawMode getDrawMode() const { return drawMode; }
+    void setClipRect(const CRect& clip);
+    /// The clip in the caller's space (the stored clip minus `offset`).
+    CRect& getClipRect(CRect& clip) const;
+    void resetClipRect();
+    void setFillColor(CColor color);
+    CColor getFillColor() const { return fillColor; }
+    void setFrameColor(CColor color);
+    CColor getFrameColor() const { return frameColor; }
+    void setFontColor(CColor color);
+    CColor getFontColor() const { return fontColor; }
+    void setFont(CFont fontID, long size = 0, long style = 0);
+    CFont getFont() const { return fontId; }
+    long getFontSize() const { return fontSize; }
+    long getFontStyle() const { return fontStyle; }
+    /// How many times the platform font was built; repeated identical setFont calls add none.
+    long getFontCreationCount() const { return fontCreations; }
+
+    // Text.
+    long getStringWidth(const char* string);
+    void drawString(const char* string, const CRect& rect, short opaque = false, CHoriTxtAlign hAlign = kCenterText);
+
+    // Mouse, read from the platform at the moment of the call.
+    void getMouseLocation(CPoint& point);
+    long getMouseButtons();
+
+    CFrame* getFrame() const { return frame; }
+    void* getWindow() const { return window; }
+
+    /// The target's pixels (empty without a target).
+    virtual PixelBuffer getPixelBuffer();
+    virtual CBitmap* getBitmap();
+    virtual void releaseBitmap();
+    /// The platform target as an opaque handle (on Linux the cairo surface), null without one.
+    virtual void* getPort();
+
+    /// Origin of the drawing relative to the window; used for mouse queries.
+    CPoint offsetScreen;
+    /// Added to every coordinate a drawing operation receives; containers shift it for their children.
+    CPoint offset;
+
+protected:
+    struct Target;
+
+    /// For derived contexts: no target until bindTarget.
+    explicit CDrawContext(CFrame* frame);
+    /// Draws into `pixels` from now on (the buffer must outlive the context or the next bind).
+    void bindTarget(const PixelBuffer& pixels);
+    /// Pushes the stored state into a freshly bound target.
+    void applyState();
+    /// Marks that something was drawn (window contexts flush on destruction).
+    void touched() { needsFlush = true; }
+    Target* target() const { return targetImpl.get(); }
+
+    PlatformWindow* platformWindow = nullptr;
+
+private:
+    void initState();
+    void applyFont();
+    void applyLineStyle();
+    bool beginShape(bool useFill);
+    void endShape();
+    void strokeSegment(const CPoint& from, const CPoint& to, bool includeEnd);
+
+    CFrame* frame = nullptr;
+    void* window = nullptr;
+    std::unique_ptr<Target> targetImpl;
+
+    std::int32_t fontSize = -1;
+    std::int32_t fontStyle = 0;
+    CFont fontId = static_cast<CFont>(8);
+    CColor fontColor = kWhiteCColor;
+    CPoint penLoc;
+    std::int32_t frameWidth = 1;
+    CColor frameColor = kWhiteCColor;
+    CColor fillColor = kBlackCColor;
+    CLineStyle lineStyle = kLineSolid;
+    CDrawMode drawMode = kCopyMode;
+    CRect clipRect;
+
+    bool needsFlush = false;
+    long fontCreations = 0;
+};
+
+}  // namespace VSTGUI

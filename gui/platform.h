@@ -1,0 +1,103 @@
+// The platform seam: the short list of things the portable toolkit asks of a platform.
+// gui/x11 implements it for real windows, gui/headless for tests and off-screen pictures.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "gui/cpoint.h"
+#include "gui/crect.h"
+
+namespace VSTGUI {
+
+/// 32-bit pixels as drawing targets hold them: premultiplied alpha, bytes blue, green,
+/// red, alpha in memory (cairo ARGB32 on little-endian machines, the bytes of a Windows
+/// 32-bit DIB), rows top-down and `stride` bytes apart. A view, never an owner.
+struct PixelBuffer {
+    std::uint8_t* data = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+
+    bool isValid() const { return data != nullptr && width > 0 && height > 0; }
+    /// The four bytes of pixel (x, y); the caller keeps x and y inside the buffer.
+    std::uint8_t* pixel(int x, int y) const
+    {
+        return data + static_cast<std::ptrdiff_t>(y) * stride + static_cast<std::ptrdiff_t>(x) * 4;
+    }
+};
+
+/// What a platform window reports. CFrame implements it; the window calls it only from
+/// drainEvents, on the GUI thread.
+class PlatformWindowListener {
+public:
+    /// The window needs `updateRect` (window coordinates) painted; draw it and flush it.
+    virtual void onPlatformPaint(const CRect& updateRect) = 0;
+    /// A press of button 1, 2 or 3 at `where`; the buttons are to be read from the platform state.
+    virtual void onPlatformMouseDown(const CPoint& where) = 0;
+    /// One wheel step: axis 1 vertical, 0 horizontal; distance +1 up or right, -1 down or left.
+    virtual void onPlatformWheel(const CPoint& where, int axis, float distance) = 0;
+    /// The window is gone (usually because the host destroyed its parent first).
+    virtual void onPlatformDestroyed() = 0;
+
+protected:
+    ~PlatformWindowListener() = default;
+};
+
+/// A child window inside the host's parent window. Destroying the object destroys the window.
+class PlatformWindow {
+public:
+    virtual ~PlatformWindow() = default;
+
+    /// Changes the window's size, position unchanged; the surface follows.
+    virtual void resize(int width, int height) = 0;
+    /// Asks for a paint event covering `rect`; nothing is painted now.
+    virtual void invalidate(const CRect& rect) = 0;
+    /// Delivers the events already queued to the listener; never waits for new ones.
+    virtual void drainEvents() = 0;
+
+    /// The window's pixels: a drawing context made on this window draws here.
+    virtual PixelBuffer getSurface() = 0;
+    /// Shows `rect` of the surface on screen (what a paint or an idle pass drew).
+    virtual void flush(const CRect& rect) = 0;
+
+    /// Buttons and modifiers now, as the toolkit's bit set (kMouseLeftButton ... kModifierSystem).
+    virtual long getMouseButtons() = 0;
+    /// The pointer now, relative to the window's top-left corner.
+    virtual CPoint getPointerPosition() = 0;
+};
+
+/// One platform connection per frame (X11: its own Display), so several plug-in
+/// instances can live in one process: nothing here is process-wide.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    /// A visible child window of `width` x `height` at (0,0) inside `parent` (X11: a Window id
+    /// in the pointer); null without a parent or when the platform refuses.
+    virtual std::unique_ptr<PlatformWindow> createWindow(void* parent, int width, int height,
+                                                         PlatformWindowListener& listener) = 0;
+    /// Milliseconds since an arbitrary start; wraps like any 32-bit tick count.
+    virtual std::uint32_t getTicks() = 0;
+    /// A short pause on the GUI thread.
+    virtual void sleep(std::uint32_t milliseconds) = 0;
+    /// Longest gap between the two clicks of a double click, in milliseconds.
+    virtual std::uint32_t getDoubleClickTime() = 0;
+};
+
+/// The platform a CFrame binds to. Chosen at link time: sorvelt_gui_x11 defines it for the
+/// plug-in, sorvelt_gui_headless for tests and pictures. A frame may also be handed a
+/// platform object directly (tests inject a HeadlessPlatform they keep scripting).
+std::unique_ptr<Platform> createPlatform();
+
+/// PNG bytes embedded under a resource number; `data` null when there is none.
+struct ResourceBytes {
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+};
+
+/// Looks up the embedded image `id` (resources/bmpNNNNN.png, built into sorvelt_resources).
+ResourceBytes findPngResource(long id);
+
+}  // namespace VSTGUI
