@@ -1,0 +1,70 @@
+// Command line of sorvelt-render: what a run is asked to do, and the parser that fills it in.
+// Every option is one row of a table, so a new option is one new row and one new field.
+#pragma once
+
+#include "tools/render/units.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sorvelt::render
+{
+
+/// Sample encoding of the output file.
+enum class SampleEncoding
+{
+    Float32,
+    Pcm16,
+    Pcm24
+};
+
+/// A parameter that stays put, or moves linearly over the file when an end value is given.
+struct Movement
+{
+    std::optional<double> start;
+    std::optional<double> end;
+
+    /// Value for one block: the start on the first block, the end on the last.
+    double at(long long block, long long blockCount, double fallback) const;
+};
+
+/// Everything one run is asked to do; defaults are what a run without options does.
+struct RenderOptions
+{
+    std::string input;  ///< empty: render the built-in demo
+    std::string output; ///< empty: a name chosen from the input (or the demo's name)
+    std::string plugin; ///< empty: sorvelt.so beside the command
+    std::optional<InputFormat> format;
+    bool ambix = false;
+    Movement azimuth;   ///< degrees, positive to the left
+    Movement elevation; ///< degrees
+    Movement width;     ///< degrees
+    float gain = 1.0f;  ///< linear factor, 0 .. 1
+    int channels = 4;
+    SampleEncoding encoding = SampleEncoding::Float32;
+    bool doublePrecision = false;
+    int blockSize = 512;
+    std::optional<int> sampleRate;
+    bool info = false;
+    bool help = false;
+};
+
+/// Outcome of parsing: the options, or a one-line message and the exit status 2.
+struct ParseResult
+{
+    RenderOptions options;
+    int status = 0;
+    std::string message;
+};
+
+/// Parses the arguments after the program name.
+ParseResult parseOptions(const std::vector<std::string>& arguments);
+
+/// The --help text: every option with its default, then examples of the common jobs.
+std::string helpText();
+
+/// Output name used when none is given: the demo's, or the input's stem with "-uhj.wav".
+std::string defaultOutputFor(const std::string& input);
+
+} // namespace sorvelt::render

@@ -1,0 +1,306 @@
+// The render itself: source -> plug-in, block by block, as a host's playback would -> sink.
+#include "tools/render/render_job.h"
+
+#include "tools/render/demo_source.h"
+#include "tools/render/plugin_host.h"
+#include "tools/render/progress.h"
+#include "tools/render/sound_file.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <limits.h>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+namespace sorvelt::render
+{
+
+namespace
+{
+
+constexpr int kAzimuth = 0, kElevation = 1, kWidth = 2, kFormat = 3, kGain = 4;
+constexpr int kDefaultRate = 48000;
+
+int fail(std::FILE* err, int status, const std::string& message)
+{
+    std::fprintf(err, "sorvelt-render: %s\n", message.c_str());
+    return status;
+}
+
+int printInfo(PluginHost& host, std::FILE* out)
+{
+    AEffect& e = host.record();
+    std::fprintf(out, "Plug-in: %s\n", host.path().c_str());
+    std::fprintf(out, "Effect: %s\n", host.text(effGetEffectName).c_str());
+    std::fprintf(out, "Vendor: %s\n", host.text(effGetVendorString).c_str());
+    std::fprintf(out, "Product: %s\n", host.text(effGetProductString).c_str());
+    std::fprintf(out, "Vendor version: %ld\n", static_cast<long>(host.dispatch(effGetVendorVersion)));
+    std::fprintf(out, "VST version: %ld\n", static_cast<long>(host.dispatch(effGetVstVersion)));
+    std::fprintf(out, "Unique ID: %s\n", fourCharacters(e.uniqueID).c_str());
+    const std::intptr_t category = host.dispatch(effGetPlugCategory);
+    std::fprintf(out, "Category: %s (%ld)\n", categoryName(category).c_str(), static_cast<long>(category));
+    std::fprintf(out, "Inputs: %d, outputs: %d\n", e.numInputs, e.numOutputs);
+    std::fprintf(out, "Flags: %s (0x%X)\n", flagWords(e.flags).c_str(), static_cast<unsigned>(e.flags));
+    std::fprintf(out, "Initial delay: %d samples\n", e.initialDelay);
+    std::fprintf(out, "Parameters: %d\n", e.numParams);
+    for (int i = 0; i < e.numParams; ++i)
+        std::fprintf(out, "  %d %-16s %s %s\n", i, host.text(effGetParamName, i).c_str(),
+                     host.text(effGetParamDisplay, i).c_str(), host.text(effGetParamLabel, i).c_str());
+    std::fprintf(out, "Programs: %d (current: %s)\n", e.numPrograms, host.text(effGetProgramName).c_str());
+    for (int i = 0; i < e.numPrograms; ++i)
+        std::fprintf(out, "  %d %s\n", i, host.text(effGetProgramNameIndexed, i).c_str());
+    return kExitSuccess;
+}
+
+/// What moves during the render, in the plug-in's normalized values, block by block.
+struct Automation
+{
+    const RenderOptions& options;
+    bool demo;
+
+    double azimuthDegrees(long long block, long long count) const
+    {
+        if (demo && !options.azimuth.start && !options.azimuth.end)
+            return DemoSource::azimuthAt(static_cast<double>(block) / static_cast<double>(count));
+        return options.azimuth.at(block, count, 0.0);
+    }
+    bool moves() const
+    {
+        return options.azimuth.end || options.elevation.end || options.width.end ||
+               (demo && !options.azimuth.start);
+    }
+    void apply(PluginHost& host, long long block, long long count) const
+    {
+        host.setParameter(kAzimuth, azimuthToNormalized(azimuthDegrees(block, count)));
+        host.setParameter(kElevation, elevationToNormalized(options.elevation.at(block, count, 0.0)));
+        host.setParameter(kWidth, widthToNormalized(options.width.at(block, count, 0.0)));
+    }
+};
+
+/// The plug-in's own display of each parameter, with the end of a sweep where one is asked.
+void printSettings(PluginHost& host, const Automation& automation, long long blockCount, std::FILE* out)
+{
+    const int count = std::min(host.record().numParams, kGain + 1);
+    std::vector<std::string> start(static_cast<size_t>(count)), end(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        start[static_cast<size_t>(i)] = host.text(effGetParamDisplay, i);
+    if (automation.options.azimuth.end || automation.options.elevation.end || automation.options.width.end)
+    {
+        automation.apply(host, blockCount - 1, blockCount);
+        for (int i = 0; i < count; ++i)
+            end[static_cast<size_t>(i)] = host.text(effGetParamDisplay, i);
+        automation.apply(host, 0, blockCount);
+    }
+    std::string line;
+    for (int i = 0; i < count; ++i)
+    {
+        line += (i ? ", " : "") + host.text(effGetParamName, i) + " " + start[static_cast<size_t>(i)];
+        if (!end[static_cast<size_t>(i)].empty() && end[static_cast<size_t>(i)] != start[static_cast<size_t>(i)])
+            line += " -> " + end[static_cast<size_t>(i)];
+        if (const std::string label = host.text(effGetParamLabel, i); !label.empty())
+            line += " " + label;
+        if (i == kAzimuth && automation.demo && !automation.options.azimuth.start && !automation.options.azimuth.end)
+            line += " (circling once, to the left first)";
+    }
+    std::fprintf(out, "%s\n", line.c_str());
+}
+
+/// Reads, encodes and writes the whole source in one precision.
+template <typename Sample>
+int renderAll(PluginHost& host, AudioSource& source, SoundFileSink& sink, const RenderOptions& options,
+              const Automation& automation, long long blockCount, std::FILE* out, std::FILE* err)
+{
+    const int block = options.blockSize;
+    const int fileChannels = source.channels();
+    const int outChannels = options.channels;
+    const AEffect& e = host.record();
+    std::vector<Sample> fileFrames(static_cast<size_t>(block) * static_cast<size_t>(fileChannels));
+    std::vector<Sample> outFrames(static_cast<size_t>(block) * static_cast<size_t>(outChannels));
+    std::vector<std::vector<Sample>> inputs(static_cast<size_t>(e.numInputs), std::vector<Sample>(static_cast<size_t>(block)));
+    std::vector<std::vector<Sample>> outputs(static_cast<size_t>(e.numOutputs), std::vector<Sample>(static_cast<size_t>(block)));
+    std::vector<Sample*> inputPointers, outputPointers;
+    for (auto& channel : inputs)
+        inputPointers.push_back(channel.data());
+    for (auto& channel : outputs)
+        outputPointers.push_back(channel.data());
+
+    // Which file channel feeds plug-in input c. AmbiX comes as W, Y, Z, X; W is scaled below.
+    std::vector<int> feed(static_cast<size_t>(fileChannels));
+    for (int c = 0; c < fileChannels; ++c)
+        feed[static_cast<size_t>(c)] = c;
+    if (options.ambix)
+        feed = {0, 3, 1, 2};
+    const double ambixW = 1.0 / std::sqrt(2.0); // SN3D W is FuMa W times the square root of 2
+
+    std::vector<double> peaks(static_cast<size_t>(outChannels), 0.0);
+    ProgressBar progress(err, ::isatty(::fileno(err)) != 0, source.frames());
+    const auto started = std::chrono::steady_clock::now();
+    int64_t done = 0;
+    std::string error;
+
+    for (long long b = 0;; ++b)
+    {
+        const int64_t got = source.read(fileFrames.data(), block);
+        if (got < 0)
+        {
+            progress.finish();
+            return fail(err, kExitFailure, "cannot read " + options.input + ": " + source.error());
+        }
+        if (got == 0)
+            break;
+        const size_t n = static_cast<size_t>(got);
+        for (int c = 0; c < fileChannels; ++c)
+        {
+            Sample* to = inputs[static_cast<size_t>(c)].data();
+            const Sample* from = fileFrames.data() + feed[static_cast<size_t>(c)];
+            for (size_t i = 0; i < n; ++i)
+                to[i] = from[i * static_cast<size_t>(fileChannels)];
+        }
+        if (options.ambix)
+            for (size_t i = 0; i < n; ++i)
+                inputs[0][i] = static_cast<Sample>(inputs[0][i] * ambixW);
+
+        if (automation.moves())
+            automation.apply(host, std::min(b, blockCount - 1), blockCount);
+        host.process(inputPointers.data(), outputPointers.data(), static_cast<int>(n));
+
+        for (int c = 0; c < outChannels; ++c)
+        {
+            const Sample* from = outputs[static_cast<size_t>(c)].data();
+            double& peak = peaks[static_cast<size_t>(c)];
+            for (size_t i = 0; i < n; ++i)
+            {
+                outFrames[i * static_cast<size_t>(outChannels) + static_cast<size_t>(c)] = from[i];
+                peak = std::max(peak, std::fabs(static_cast<double>(from[i])));
+            }
+        }
+        if (!sink.write(outFrames.data(), got, error))
+        {
+            progress.finish();
+            return fail(err, kExitFailure, error);
+        }
+        done += got;
+        progress.update(done);
+    }
+    progress.finish();
+    if (!sink.commit(error))
+        return fail(err, kExitFailure, error);
+
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const std::vector<std::string> names = {"L", "R", "T", "Q"};
+    std::fprintf(out, "Wrote %s: %s\n", options.output.c_str(),
+                 summaryLine(done, source.sampleRate(), names, peaks, seconds).c_str());
+    return kExitSuccess;
+}
+
+} // namespace
+
+std::string defaultPluginPath()
+{
+    char self[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return "sorvelt.so";
+    std::string path(self, static_cast<size_t>(length));
+    return path.substr(0, path.find_last_of('/') + 1) + "sorvelt.so";
+}
+
+int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err)
+{
+    if (options.help)
+    {
+        std::fputs(helpText().c_str(), out);
+        return kExitSuccess;
+    }
+    const std::string pluginPath = options.plugin.empty() ? defaultPluginPath() : options.plugin;
+    std::string error;
+
+    if (options.info)
+    {
+        auto host = PluginHost::load(pluginPath, static_cast<float>(options.sampleRate.value_or(kDefaultRate)),
+                                     options.blockSize, error);
+        if (!host)
+            return fail(err, kExitFailure, error);
+        host->open();
+        return printInfo(*host, out);
+    }
+
+    // The source, and what it holds.
+    const bool demo = options.input.empty();
+    std::unique_ptr<AudioSource> source;
+    if (demo)
+        source = std::make_unique<DemoSource>(options.sampleRate.value_or(kDefaultRate));
+    else
+    {
+        if (options.output == options.input || sameFile(options.input, options.output))
+            return fail(err, kExitUsage, "the output " + options.output + " is the input; give another name");
+        const bool raw = SoundFileSource::isRaw(options.input);
+        if (raw && !options.format)
+            return fail(err, kExitUsage, "raw input " + options.input + " needs --format (mono, stereo or bformat)");
+        if (!raw && options.sampleRate)
+            std::fprintf(err, "sorvelt-render: note: --sample-rate is for raw input; %s keeps its own rate\n",
+                         options.input.c_str());
+        const SoundFileSource::RawLayout layout{options.format ? channelsOf(*options.format) : 0,
+                                                options.sampleRate.value_or(kDefaultRate)};
+        source = SoundFileSource::open(options.input, layout, error);
+        if (!source)
+            return fail(err, kExitFailure, error);
+    }
+    const std::string sourceName = demo ? std::string("the built-in demo") : options.input;
+    InputFormat format = InputFormat::Mono;
+    if (options.format)
+    {
+        format = *options.format;
+        if (source->channels() != channelsOf(format))
+            return fail(err, kExitFailure,
+                        sourceName + " has " + std::to_string(source->channels()) + " channels; --format " +
+                            std::string(nameOf(format)) + (options.ambix ? " (AmbiX)" : "") + " takes " +
+                            std::to_string(channelsOf(format)));
+    }
+    else if (source->channels() == 1 || source->channels() == 2 || source->channels() == 4)
+        format = source->channels() == 1 ? InputFormat::Mono
+                 : source->channels() == 2 ? InputFormat::Stereo
+                                           : InputFormat::BFormat;
+    else
+        return fail(err, kExitFailure,
+                    sourceName + " has " + std::to_string(source->channels()) +
+                        " channels; the encoder takes 1 (mono), 2 (stereo) or 4 (B-Format W, X, Y, Z)");
+
+    // The plug-in, opened as a host opens it.
+    auto host = PluginHost::load(pluginPath, static_cast<float>(source->sampleRate()), options.blockSize, error);
+    if (!host)
+        return fail(err, kExitFailure, error);
+    const AEffect& e = host->record();
+    if (e.numInputs < channelsOf(format))
+        return fail(err, kExitFailure, "plug-in " + pluginPath + " has only " + std::to_string(e.numInputs) +
+                                           " inputs; " + std::string(nameOf(format)) + " input needs " +
+                                           std::to_string(channelsOf(format)));
+    if (e.numOutputs < options.channels)
+        return fail(err, kExitFailure, "plug-in " + pluginPath + " has only " + std::to_string(e.numOutputs) +
+                                           " outputs; --channels " + std::to_string(options.channels) +
+                                           " needs more");
+    if (options.doublePrecision && (!host->canProcessDouble() || !e.processDoubleReplacing))
+        return fail(err, kExitFailure, "plug-in " + pluginPath + " cannot process in double precision");
+    host->open();
+
+    const int64_t frames = source->frames();
+    const long long blockCount =
+        std::max<long long>(1, (frames + options.blockSize - 1) / options.blockSize);
+    const Automation automation{options, demo};
+    automation.apply(*host, 0, blockCount);
+    host->setParameter(kFormat, formatToNormalized(format));
+    host->setParameter(kGain, options.gain);
+    printSettings(*host, automation, blockCount, out);
+
+    auto sink = SoundFileSink::create(options.output, options.channels, source->sampleRate(), options.encoding,
+                                      error);
+    if (!sink)
+        return fail(err, kExitFailure, error);
+    if (options.doublePrecision)
+        return renderAll<double>(*host, *source, *sink, options, automation, blockCount, out, err);
+    return renderAll<float>(*host, *source, *sink, options, automation, blockCount, out, err);
+}
+
+} // namespace sorvelt::render
