@@ -1,0 +1,96 @@
+// CVerticalSwitch: the position rule, the strip picture and the modal mouse loop.
+#include "gui/cverticalswitch.h"
+
+#include <cstring>
+
+#include "gui/cbitmap.h"
+#include "gui/cdrawcontext.h"
+
+namespace VSTGUI
+{
+
+CVerticalSwitch::CVerticalSwitch(const CRect& size, CControlListener* listener, long tag, long subPixmaps,
+                                 long heightOfOneImage, long iMaxPositions, CBitmap* background,
+                                 CPoint& offset)
+    : CControl(size, listener, tag, background), offset(offset), subPixmaps(subPixmaps),
+      heightOfOneImage(heightOfOneImage), iMaxPositions(iMaxPositions)
+{
+    // The control-click reset selects the first position.
+    defaultValue = 0.f;
+}
+
+CVerticalSwitch::CVerticalSwitch(const CRect& size, CControlListener* listener, long tag, CBitmap* background,
+                                 CPoint& offset)
+    : CControl(size, listener, tag, background), offset(offset), subPixmaps(0),
+      heightOfOneImage(size.height()), iMaxPositions(0)
+{
+    defaultValue = 0.f;
+    // A zero-height rectangle or a missing bitmap leaves no positions instead of dividing by zero.
+    if (background && heightOfOneImage > 0) subPixmaps = background->getHeight() / heightOfOneImage;
+    iMaxPositions = subPixmaps;
+}
+
+CVerticalSwitch::~CVerticalSwitch() = default;
+
+bool CVerticalSwitch::isTypeOf(const char* name) const
+{
+    return std::strcmp(name, "CVerticalSwitch") == 0 || CControl::isTypeOf(name);
+}
+
+long CVerticalSwitch::position() const
+{
+    if (iMaxPositions < 2) return 0;
+    const long k = truncatePixels(static_cast<double>(iMaxPositions - 1) * currentValue() + 0.5);
+    return k < 0 ? 0 : k;
+}
+
+void CVerticalSwitch::draw(CDrawContext* context)
+{
+    if (CBitmap* bitmap = getBackground())
+    {
+        // A value above 1 asks for a picture past the strip; the bitmap clips that source.
+        CRect target = size;
+        const CPoint source(0, position() * heightOfOneImage);
+        if (getTransparency())
+            bitmap->drawTransparent(context, target, source);
+        else
+            bitmap->draw(context, target, source);
+    }
+    setDirty(false);
+}
+
+float CVerticalSwitch::valueAt(long y) const
+{
+    // With fewer than two positions there is only the first one to choose.
+    if (iMaxPositions < 2 || heightOfOneImage <= 0) return 0.f;
+    const double step = static_cast<double>(heightOfOneImage) / static_cast<double>(iMaxPositions);
+    const long p = truncatePixels(static_cast<double>(y - size.top) / step);
+    float v = static_cast<float>(p) / static_cast<float>(iMaxPositions - 1);
+    if (v > 1.f)
+        v = 1.f;
+    else if (v < 0.f)
+        v = 0.f;
+    return v;
+}
+
+void CVerticalSwitch::mouse(CDrawContext* context, CPoint& where, long button)
+{
+    if (!getMouseEnabled() || !context) return;
+    if (button == -1) button = context->getMouseButtons();
+    if (!(button & kMouseLeftButton)) return;
+    if (modifierClickTaken(context, button)) return;
+    if (checkDefaultValue(context, button)) return;
+
+    beginEdit();
+    do
+    {
+        storeValue(valueAt(where.y));
+        reportIfDirty(context);
+        getMouseLocation(context, where);
+        doIdleStuff();
+        // Any change of the buttons or modifiers ends the drag, even with the button still held.
+    } while (context->getMouseButtons() == button);
+    endEdit();
+}
+
+} // namespace VSTGUI
