@@ -104,6 +104,13 @@ protected:
     static void processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs,
                                             std::int32_t sampleFrames);
 
+    /// Calls the host with this effect's record; 0 without a callback.
+    std::intptr_t callHost(std::int32_t opcode, std::int32_t index = 0, std::intptr_t value = 0,
+                           void* ptr = nullptr, float opt = 0.0f);
+
+    /// Sets or clears one bit of the record's flags.
+    void setRecordFlag(std::int32_t flag, bool state);
+
     HostCallback hostCallback;
     AEffEditor* editor;
     float sampleRate;
