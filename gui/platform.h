@@ -66,6 +66,9 @@ public:
     virtual long getMouseButtons() = 0;
     /// The pointer now, relative to the window's top-left corner.
     virtual CPoint getPointerPosition() = 0;
+    /// Shows the cursor of a CCursorType value over the window (0 restores the default);
+    /// a platform without cursors ignores it.
+    virtual void setCursor(int type) { (void)type; }
 };
 
 /// One platform connection per frame (X11: its own Display), so several plug-in
