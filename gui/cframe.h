@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gui/cviewcontainer.h"
+#include "gui/platform.h"
 
 class AEffGUIEditor;
 
@@ -53,14 +54,12 @@ private:
     size_t position = 0;
 };
 
-namespace platform {
-class FrameWindow;
-}
-
-class CFrame : public CViewContainer {
+class CFrame : public CViewContainer, private PlatformWindowListener {
 public:
     /// Binds to the host's parent window; without one the frame exists but never draws on its own.
-    CFrame(const CRect& size, void* systemWindow, AEffGUIEditor* editor);
+    /// The platform is the one linked in (createPlatform), unless one is handed over here.
+    CFrame(const CRect& size, void* systemWindow, AEffGUIEditor* editor,
+           std::unique_ptr<Platform> platform = nullptr);
     ~CFrame() override;
 
     void draw(CDrawContext* context) override;
@@ -106,6 +105,8 @@ public:
 
     virtual void setFocusView(CView* view);
     virtual CView* getFocusView() const;
+    /// Called by containers as they remove a view: a focus or modal view inside it is let go.
+    void forgetRemovedView(CView* view);
 
     virtual bool setDropActive(bool active);
     virtual bool isDropActive() const;
@@ -128,20 +129,19 @@ public:
     void setFrameContext(CDrawContext* context);
     CDrawContext* getFrameContext() const { return frameContext; }
 
-    /// The platform binding's entry points for its events (frame coordinates).
-    void handlePaint(const CRect& rect);
-    void handleButtonPress(const CPoint& where);
-    void handleWheel(const CPoint& where, CMouseWheelAxis axis, float distance);
-    void handleDestroy();
-
-    /// The back buffer the window is painted from, made on first use; null without a window.
-    COffscreenContext* getBackBuffer();
+    /// The child window inside the host's window; null without a parent window.
+    PlatformWindow* getPlatformWindow() const { return window.get(); }
+    /// Delivers the window's queued events: paint, clicks, wheel, destruction. Clicks that
+    /// arrive while a click is being handled (a control tracking the mouse) are dropped.
+    void drainWindowEvents();
 
 protected:
     /// frameContext with a reference taken, or a fresh window context; release with forget.
     CDrawContext* takeDrawContext();
-    /// Copies rect of the back buffer to the window.
-    void presentRect(const CRect& rect);
+    void onPlatformPaint(const CRect& updateRect) override;
+    void onPlatformMouseDown(const CPoint& where) override;
+    void onPlatformWheel(const CPoint& where, int axis, float distance) override;
+    void onPlatformDestroyed() override;
 
     AEffGUIEditor* editor;
     void* systemWindow;
@@ -153,10 +153,9 @@ protected:
     bool updatesDisabledFlag = false;
     CDrawContext* frameContext = nullptr;
 
-    COffscreenContext* backBuffer = nullptr;
-    std::unique_ptr<platform::FrameWindow> window;
-    int mouseDepth = 0;  // > 0 while a click is being handled (controls track inside it)
-    CCursorType cursor = kCursorDefault;
+    std::unique_ptr<Platform> platform;
+    std::unique_ptr<PlatformWindow> window;
+    int mouseDepth = 0;  // > 0 while a click is being handled (controls track the mouse inside it)
 };
 
 }  // namespace VSTGUI

@@ -69,7 +69,17 @@ public:
     void restoreDrawContext(CDrawContext* context, long save[4]);
 
 protected:
-    struct ChildEntry;
+    /// One node of the child list; it holds one reference to its view.
+    struct ChildEntry {
+        explicit ChildEntry(CView* v) : view(v) { view->remember(); }
+        ~ChildEntry() { view->forget(); }
+        ChildEntry(const ChildEntry&) = delete;
+        ChildEntry& operator=(const ChildEntry&) = delete;
+
+        CView* view;
+        ChildEntry* next = nullptr;
+        ChildEntry* previous = nullptr;
+    };
 
     /// The context views draw into, and the clip they are bounded by, for draw and drawRect.
     CDrawContext* beginDrawing(CDrawContext* context, long save[4], CRect& clip);
