@@ -127,6 +127,12 @@ public:
     /// The platform target as an opaque handle (on Linux the cairo surface), null without one.
     virtual void* getPort();
 
+    /// Direct pixel access for bitmaps and buffer copies: the target's pixels and the clip in
+    /// target coordinates (already bounded to the pixels). False without a target; otherwise
+    /// pair it with endPixelAccess, naming the area that changed.
+    bool beginPixelAccess(PixelBuffer& pixels, CRect& clipInTarget);
+    void endPixelAccess(const CRect& changed);
+
     /// Origin of the drawing relative to the window; used for mouse queries.
     CPoint offsetScreen;
     /// Added to every coordinate a drawing operation receives; containers shift it for their children.
@@ -172,6 +178,7 @@ private:
     CRect clipRect;
 
     bool needsFlush = false;
+    bool onWindow = false;
     long fontCreations = 0;
 };
 

@@ -1,0 +1,104 @@
+// COffscreenContext: a drawing context over its own pixel buffer or a bitmap's pixels.
+#include "gui/coffscreencontext.h"
+
+#include <cstring>
+
+#include "gui/cbitmap.h"
+#include "gui/pixelops.h"
+
+namespace VSTGUI {
+
+namespace {
+
+/// Anything larger is a caller's mistake; refusing it keeps an allocation from taking the host down.
+constexpr long kMaxSide = 32768;
+
+bool sensibleSize(long width, long height) { return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide; }
+
+}  // namespace
+
+COffscreenContext::COffscreenContext(CFrame* frame, long width_, long height_, const CColor background)
+    : CDrawContext(frame), width(width_), height(height_)
+{
+    if (sensibleSize(width, height)) {
+        pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
+        buffer = PixelBuffer{pixels.data(), static_cast<int>(width), static_cast<int>(height),
+                             static_cast<int>(width * 4)};
+        bindTarget(buffer);
+        applyState();
+    }
+    setClipRect(CRect(0, 0, width, height));
+    setFillColor(background);
+    setFrameColor(background);
+    // The fill leaves out the top row and left column; the outline covers them.
+    const CRect all(0, 0, width, height);
+    fillRect(all);
+    drawRect(all, kDrawStroked);
+}
+
+COffscreenContext::COffscreenContext(CDrawContext* context, CBitmap* bitmap_, bool drawInBitmap)
+    : CDrawContext(context ? context->getFrame() : nullptr), bitmap(bitmap_)
+{
+    width = bitmap ? bitmap->getWidth() : 20;
+    height = bitmap ? bitmap->getHeight() : 20;
+    if (bitmap)
+        bitmap->remember();
+    PixelBuffer source = bitmap ? bitmap->getHandle() : PixelBuffer{};
+    if (drawInBitmap && source.isValid()) {
+        buffer = source;
+    } else if (sensibleSize(width, height)) {
+        pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
+        buffer = PixelBuffer{pixels.data(), static_cast<int>(width), static_cast<int>(height),
+                             static_cast<int>(width * 4)};
+        if (source.isValid())
+            for (int y = 0; y < buffer.height; ++y)
+                std::memcpy(buffer.pixel(0, y), source.pixel(0, y), static_cast<std::size_t>(width) * 4);
+    }
+    bindTarget(buffer);
+    applyState();
+    setClipRect(CRect(0, 0, width, height));
+}
+
+COffscreenContext::~COffscreenContext()
+{
+    if (bitmap)
+        bitmap->forget();
+}
+
+void COffscreenContext::releaseBitmap() {}
+
+PixelBuffer COffscreenContext::getPixelBuffer() { return CDrawContext::getPixelBuffer(); }
+
+void COffscreenContext::copyFrom(CDrawContext* dest, CRect destRect, CPoint srcOffset)
+{
+    if (!dest)
+        return;
+    PixelBuffer source = getPixelBuffer();
+    PixelBuffer target;
+    CRect clip;
+    if (!source.isValid() || !dest->beginPixelAccess(target, clip))
+        return;
+    destRect.offset(dest->offset.x, dest->offset.y);
+    const auto plan = pixelops::planCopy(source, srcOffset, CPoint(destRect.width(), destRect.height()), target,
+                                         CPoint(destRect.left, destRect.top), clip);
+    pixelops::copyPixels(source, target, plan, pixelops::CopyMode::Replace);
+    dest->endPixelAccess(plan.dest);
+}
+
+void COffscreenContext::copyTo(CDrawContext* src, CRect& srcRect, CPoint destOffset)
+{
+    if (!src || src == this)
+        return;
+    PixelBuffer source = src->getPixelBuffer();
+    PixelBuffer target;
+    CRect clip;
+    if (!source.isValid() || !beginPixelAccess(target, clip))
+        return;
+    const CPoint origin(srcRect.left + src->offset.x, srcRect.top + src->offset.y);
+    const auto plan = pixelops::planCopy(source, origin, CPoint(srcRect.width(), srcRect.height()), target,
+                                         destOffset, clip);
+    pixelops::copyPixels(source, target, plan, pixelops::CopyMode::Replace);
+    endPixelAccess(plan.dest);
+}
+
+}  // namespace VSTGUI
