@@ -207,6 +207,7 @@ void knobWell(cairo_t* cr, const Rect& r)
     cairo_set_source(cr, well);
     cairo_arc(cr, cx, cy, radius, 0, 2 * kPi);
     cairo_fill(cr);
+    cairo_pattern_destroy(well);
 }
 
 }  // namespace

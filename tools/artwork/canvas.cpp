@@ -18,6 +18,21 @@ Surface makeSurface(int width, int height)
 
 Context makeContext(const Surface& surface) { return Context(cairo_create(surface.get())); }
 
+Surface renderStrip(int frameWidth, int frameHeight, int frames, const std::function<void(cairo_t*, int)>& paint)
+{
+    Surface surface = makeSurface(frameWidth, frameHeight * frames);
+    Context cr = makeContext(surface);
+    for (int k = 0; k < frames; ++k) {
+        cairo_save(cr.get());
+        cairo_translate(cr.get(), 0, static_cast<double>(k) * frameHeight);
+        cairo_rectangle(cr.get(), 0, 0, frameWidth, frameHeight);
+        cairo_clip(cr.get());
+        paint(cr.get(), k);
+        cairo_restore(cr.get());
+    }
+    return surface;
+}
+
 Image toImage(cairo_surface_t* surface)
 {
     cairo_surface_flush(surface);

@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,10 @@ using Context = std::unique_ptr<cairo_t, ContextRelease>;
 /// A fully transparent ARGB32 image surface.
 Surface makeSurface(int width, int height);
 Context makeContext(const Surface& surface);
+
+/// A vertical strip of frames: `paint` draws frame k into (0, 0, frameWidth,
+/// frameHeight) and is clipped there, so no frame spills into its neighbour.
+Surface renderStrip(int frameWidth, int frameHeight, int frames, const std::function<void(cairo_t*, int)>& paint);
 
 /// Straight (not premultiplied) 8-bit RGBA pixels, rows top to bottom.
 struct Image {

@@ -104,18 +104,7 @@ void paintSwitch(cairo_t* cr, int position)
 
 Surface renderSwitchStrip()
 {
-    const BitmapSpec& strip = kSwitchStrip;
-    Surface surface = makeSurface(strip.frameWidth, strip.height());
-    Context cr = makeContext(surface);
-    for (int k = 0; k < strip.frames; ++k) {
-        cairo_save(cr.get());
-        cairo_translate(cr.get(), 0, static_cast<double>(k) * strip.frameHeight);
-        cairo_rectangle(cr.get(), 0, 0, strip.frameWidth, strip.frameHeight);
-        cairo_clip(cr.get());
-        paintSwitch(cr.get(), k);
-        cairo_restore(cr.get());
-    }
-    return surface;
+    return renderStrip(kSwitchStrip.frameWidth, kSwitchStrip.frameHeight, kSwitchStrip.frames, paintSwitch);
 }
 
 Surface renderDisplay()

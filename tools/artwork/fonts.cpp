@@ -1,10 +1,12 @@
-// FreeType faces handed to cairo; each face is closed by cairo's own
-// release of the font face, the library by us once cairo let go of them.
+// FreeType faces handed to cairo. cairo may keep a face in its caches after
+// we let go of it, so each face holds its own reference to the FreeType
+// library and closes both when cairo finally releases it.
 #include "tools/artwork/fonts.h"
 
 #include <cairo-ft.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_MODULE_H
 
 namespace sorvelt::artwork {
 
@@ -12,7 +14,18 @@ namespace {
 
 const cairo_user_data_key_t kFaceKey{};
 
-void closeFace(void* face) { FT_Done_Face(static_cast<FT_Face>(face)); }
+struct OpenFace {
+    FT_Library library;
+    FT_Face face;
+};
+
+void closeFace(void* data)
+{
+    auto* open = static_cast<OpenFace*>(data);
+    FT_Done_Face(open->face);
+    FT_Done_FreeType(open->library);
+    delete open;
+}
 
 cairo_font_face_t* openFace(FT_Library library, const std::string& path, std::string& error)
 {
@@ -21,10 +34,12 @@ cairo_font_face_t* openFace(FT_Library library, const std::string& path, std::st
         error = "cannot load the font " + path + " (the fonts-liberation package provides it)";
         return nullptr;
     }
+    FT_Reference_Library(library);
+    auto* open = new OpenFace{library, face};
     cairo_font_face_t* cairoFace = cairo_ft_font_face_create_for_ft_face(face, 0);
-    if (cairo_font_face_set_user_data(cairoFace, &kFaceKey, face, closeFace) != CAIRO_STATUS_SUCCESS) {
+    if (cairo_font_face_set_user_data(cairoFace, &kFaceKey, open, closeFace) != CAIRO_STATUS_SUCCESS) {
         cairo_font_face_destroy(cairoFace);
-        FT_Done_Face(face);
+        closeFace(open);
         error = "cannot hand the font " + path + " to cairo";
         return nullptr;
     }
@@ -57,9 +72,6 @@ Fonts::~Fonts()
         cairo_font_face_destroy(regular_);
     if (bold_)
         cairo_font_face_destroy(bold_);
-    // cairo keeps recently used fonts alive in its caches; empty them so
-    // the faces are closed before the library that made them.
-    cairo_debug_reset_static_data();
     if (library_)
         FT_Done_FreeType(static_cast<FT_Library>(library_));
 }

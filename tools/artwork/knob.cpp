@@ -134,18 +134,9 @@ void paintKnob(cairo_t* cr, const KnobStyle& style, double value)
 
 Surface renderKnobStrip(const KnobStyle& style, const BitmapSpec& strip)
 {
-    Surface surface = makeSurface(strip.frameWidth, strip.height());
-    Context cr = makeContext(surface);
-    for (int k = 0; k < strip.frames; ++k) {
-        cairo_save(cr.get());
-        cairo_translate(cr.get(), 0, static_cast<double>(k) * strip.frameHeight);
-        cairo_rectangle(cr.get(), 0, 0, strip.frameWidth, strip.frameHeight);
-        cairo_clip(cr.get());
-        const double value = strip.frames > 1 ? static_cast<double>(k) / (strip.frames - 1) : 0.0;
-        paintKnob(cr.get(), style, value);
-        cairo_restore(cr.get());
-    }
-    return surface;
+    return renderStrip(strip.frameWidth, strip.frameHeight, strip.frames, [&](cairo_t* cr, int k) {
+        paintKnob(cr, style, strip.frames > 1 ? static_cast<double>(k) / (strip.frames - 1) : 0.0);
+    });
 }
 
 }  // namespace sorvelt::artwork

@@ -1,12 +1,9 @@
 // sorvelt-artwork: draws the editor's seven bitmaps and a picture of the
 // assembled editor. Usage: sorvelt-artwork RESOURCES_DIR DOCS_DIR
-#include "tools/artwork/background.h"
+#include "tools/artwork/artwork.h"
 #include "tools/artwork/canvas.h"
 #include "tools/artwork/composite.h"
-#include "tools/artwork/controls.h"
 #include "tools/artwork/fonts.h"
-#include "tools/artwork/knob.h"
-#include "tools/artwork/layout.h"
 
 #include <cstdio>
 #include <string>
@@ -15,30 +12,15 @@ using namespace sorvelt::artwork;
 
 namespace {
 
-std::string bitmapName(int resource)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "bmp%05d.png", resource);
-    return name;
-}
-
 int run(const std::string& resources, const std::string& docs, const Fonts& fonts)
 {
     std::string error;
-    const std::pair<const BitmapSpec*, Surface> bitmaps[] = {
-        {&kBackgroundBitmap, renderBackground(fonts)},
-        {&kAzimuthStrip, renderKnobStrip(kAzimuthKnobStyle, kAzimuthStrip)},
-        {&kElevationStrip, renderKnobStrip(kElevationKnobStyle, kElevationStrip)},
-        {&kWidthStrip, renderKnobStrip(kWidthKnobStyle, kWidthStrip)},
-        {&kGainStrip, renderKnobStrip(kGainKnobStyle, kGainStrip)},
-        {&kSwitchStrip, renderSwitchStrip()},
-        {&kDisplayBitmap, renderDisplay()},
-    };
+    const std::vector<RenderedBitmap> bitmaps = renderBitmaps(fonts);
     Bitmaps decoded;
     int i = 0;
     for (const auto& [spec, surface] : bitmaps) {
         const auto png = encodePng(surface.get(), error);
-        if (!png || !writeFile(resources + "/" + bitmapName(spec->resource), *png, error)) {
+        if (!png || !writeFile(resources + "/" + bitmapFileName(spec->resource), *png, error)) {
             std::fprintf(stderr, "sorvelt-artwork: %s\n", error.c_str());
             return 1;
         }
