@@ -4,10 +4,14 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" build
 cd "$root"
-if [ -x build/sorvelt-render ]; then
-  build/sorvelt-render --info
-  build/sorvelt-render sorvelt-demo-uhj.wav
-  echo "Wrote $root/sorvelt-demo-uhj.wav (L, R, T, Q). Listen to its first two channels (UHJ stereo), e.g.: play sorvelt-demo-uhj.wav remix 1 2"
-else
-  build/sorvelt-probe build/sorvelt.so
-fi
+build/sorvelt-render --info
+echo
+build/sorvelt-render -o sorvelt-demo-uhj.wav
+cat <<TEXT
+
+The demo is $root/sorvelt-demo-uhj.wav: 8 s at 48 kHz, four channels L, R, T, Q.
+Its first two channels are UHJ stereo and play on any stereo system, for example:
+  play $root/sorvelt-demo-uhj.wav remix 1 2      (sox)
+  ffplay -af "pan=stereo|c0=c0|c1=c1" $root/sorvelt-demo-uhj.wav
+A UHJ decoder (or an Ambisonic decoder fed from L, R, T, Q) turns it into surround.
+TEXT

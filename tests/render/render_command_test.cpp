@@ -1,0 +1,740 @@
+// sorvelt-render end to end: the built command run on files the tests make, checked against
+// what the plug-in gives when called directly, and against a probe plug-in that logs its host.
+#include "plugin/aeffect.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+const std::string kCommand = SORVELT_RENDER_COMMAND;
+const std::string kPlugin = SORVELT_PLUGIN_FILE;
+const std::string kFixtures = SORVELT_FIXTURE_DIR;
+const std::string kProbe = kFixtures + "/probe_plugin.so";
+
+struct Outcome
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+/// Runs the command with the arguments and extra environment, collecting both streams.
+Outcome runCommand(const std::vector<std::string>& arguments, const fs::path& folder,
+               const std::map<std::string, std::string>& environment = {})
+{
+    const std::string outPath = (folder / "stdout.txt").string(), errPath = (folder / "stderr.txt").string();
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        if (::chdir(folder.c_str()) != 0)
+            ::_exit(127);
+        for (const auto& [name, value] : environment)
+            ::setenv(name.c_str(), value.c_str(), 1);
+        std::vector<char*> argv{const_cast<char*>(kCommand.c_str())};
+        for (const std::string& a : arguments)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(kCommand.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    Outcome run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = slurp(outPath);
+    run.err = slurp(errPath);
+    return run;
+}
+
+struct Sound
+{
+    SF_INFO info{};
+    std::vector<float> samples; // interleaved
+
+    float at(sf_count_t frame, int channel) const
+    {
+        return samples[static_cast<size_t>(frame * info.channels + channel)];
+    }
+};
+
+void writeSound(const fs::path& path, int channels, int rate, const std::vector<float>& interleaved,
+                int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT)
+{
+    SF_INFO info{};
+    info.channels = channels;
+    info.samplerate = rate;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    ASSERT_EQ(sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / channels)),
+              static_cast<sf_count_t>(interleaved.size() / channels));
+    sf_close(file);
+}
+
+Sound readSound(const fs::path& path)
+{
+    Sound sound;
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &sound.info);
+    if (!file)
+        return sound;
+    sound.samples.resize(static_cast<size_t>(sound.info.frames * sound.info.channels));
+    sf_readf_float(file, sound.samples.data(), sound.info.frames);
+    sf_close(file);
+    return sound;
+}
+
+/// A reproducible test signal, different on every channel.
+std::vector<float> testSignal(int channels, int frames, unsigned seed = 1)
+{
+    std::vector<float> signal(static_cast<size_t>(channels * frames));
+    unsigned state = seed * 2654435761u + 1;
+    for (float& s : signal)
+    {
+        state = state * 1664525u + 1013904223u;
+        s = static_cast<float>(static_cast<int>(state >> 9) % 16001 - 8000) / 10000.0f;
+    }
+    return signal;
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+/// The process calls a probe log shows: kind ("float"/"double"), frames and the five parameters.
+struct Block
+{
+    std::string kind;
+    int frames = 0;
+    float params[5]{};
+};
+
+std::vector<Block> blocksOf(const std::string& log)
+{
+    std::vector<Block> blocks;
+    for (const std::string& line : lines(log))
+    {
+        std::istringstream in(line);
+        Block b;
+        in >> b.kind;
+        if (b.kind != "float" && b.kind != "double")
+            continue;
+        in >> b.frames;
+        for (float& p : b.params)
+            in >> p;
+        blocks.push_back(b);
+    }
+    return blocks;
+}
+
+class RenderCommand : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/sorvelt-render-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    Outcome run(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& env = {})
+    {
+        return runCommand(arguments, dir, env);
+    }
+    /// Runs against the probe plug-in; its log is returned in `log`.
+    Outcome probe(std::vector<std::string> arguments, std::string& log,
+              std::map<std::string, std::string> env = {})
+    {
+        arguments.insert(arguments.begin(), {"--plugin", kProbe});
+        env["SORVELT_PROBE_LOG"] = (dir / "probe.log").string();
+        fs::remove(dir / "probe.log");
+        Outcome result = run(arguments, env);
+        log = slurp((dir / "probe.log").string());
+        return result;
+    }
+    /// Files in the folder other than the ones the test made itself.
+    std::vector<std::string> strayFiles(const std::vector<std::string>& expected)
+    {
+        std::vector<std::string> stray;
+        for (const auto& entry : fs::directory_iterator(dir))
+        {
+            const std::string name = entry.path().filename().string();
+            if (name == "stdout.txt" || name == "stderr.txt" || name == "probe.log")
+                continue;
+            if (std::find(expected.begin(), expected.end(), name) == expected.end())
+                stray.push_back(name);
+        }
+        return stray;
+    }
+
+    fs::path dir;
+};
+
+// ---- the host as the plug-in sees it ---------------------------------------------------------------------
+
+TEST_F(RenderCommand, OpensProcessesAndClosesAsAHostDoes)
+{
+    writeSound(dir / "in.wav", 1, 44100, testSignal(1, 1000));
+    std::string log;
+    const Outcome r = probe({"in.wav", "out.wav", "--block", "300"}, log);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> l = lines(log);
+    ASSERT_GE(l.size(), 7u) << log;
+    EXPECT_EQ(l[0], "host version 2400");
+    EXPECT_EQ(l[1], "open");
+    EXPECT_EQ(l[2], "sample rate 44100");
+    EXPECT_EQ(l[3], "block size 300");
+    EXPECT_EQ(l[4], "mains 1");
+    EXPECT_EQ(l[5], "host says rate 44100 block 300");
+    EXPECT_EQ(l[l.size() - 2], "mains 0");
+    EXPECT_EQ(l[l.size() - 1], "close");
+    const std::vector<Block> blocks = blocksOf(log);
+    ASSERT_EQ(blocks.size(), 4u);
+    for (int b = 0; b < 3; ++b)
+        EXPECT_EQ(blocks[b].frames, 300);
+    EXPECT_EQ(blocks[3].frames, 100);
+    EXPECT_EQ(blocks[0].kind, "float");
+}
+
+TEST_F(RenderCommand, InputChannelsReachThePluginInTheRightPlaces)
+{
+    const int frames = 700;
+    struct Case
+    {
+        int fileChannels;
+        std::vector<std::string> options;
+        float formatValue;
+        std::vector<int> sourceOf; // plug-in input c comes from file channel sourceOf[c], -1 silent
+    } cases[] = {
+        {1, {}, 0.0f, {0, -1, -1, -1}},
+        {2, {}, 0.5f, {0, 1, -1, -1}},
+        {4, {}, 1.0f, {0, 1, 2, 3}},
+        {4, {"--format", "bformat"}, 1.0f, {0, 1, 2, 3}},
+        {4, {"--ambix"}, 1.0f, {0, 3, 1, 2}}, // W, Y, Z, X in, W, X, Y, Z to the plug-in
+    };
+    for (const Case& c : cases)
+    {
+        const std::vector<float> signal = testSignal(c.fileChannels, frames, static_cast<unsigned>(c.fileChannels));
+        writeSound(dir / "in.wav", c.fileChannels, 48000, signal);
+        std::vector<std::string> arguments = {"in.wav", "out.wav"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        std::string log;
+        const Outcome r = probe(arguments, log);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::vector<Block> blocks = blocksOf(log);
+        ASSERT_FALSE(blocks.empty());
+        EXPECT_EQ(blocks[0].params[3], c.formatValue);
+        const Sound out = readSound(dir / "out.wav");
+        ASSERT_EQ(out.info.frames, frames);
+        ASSERT_EQ(out.info.channels, 4);
+        const bool ambix = !c.options.empty() && c.options[0] == "--ambix";
+        for (int ch = 0; ch < 4; ++ch)
+            for (int i = 0; i < frames; ++i)
+            {
+                const int from = c.sourceOf[static_cast<size_t>(ch)];
+                float expected = from < 0 ? 0.0f : signal[static_cast<size_t>(i * c.fileChannels + from)];
+                if (ambix && ch == 0)
+                    expected = static_cast<float>(expected / std::sqrt(2.0)); // SN3D W to the classic W
+                ASSERT_EQ(out.at(i, ch), expected) << "channels " << c.fileChannels << " output " << ch << " frame " << i;
+            }
+    }
+}
+
+TEST_F(RenderCommand, SweepsMoveOncePerBlockFromStartToEnd)
+{
+    writeSound(dir / "in.wav", 1, 48000, testSignal(1, 1000));
+    std::string log;
+    const Outcome r = probe({"in.wav", "out.wav", "--block", "200", "--azimuth", "90", "--azimuth-to", "-90",
+                         "--elevation-to", "40", "--width", "20", "--width-to", "100", "--gain", "-6"},
+                        log);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<Block> blocks = blocksOf(log);
+    ASSERT_EQ(blocks.size(), 5u);
+    const float gain = static_cast<float>(std::pow(10.0, -6.0 / 20.0));
+    for (size_t b = 0; b < blocks.size(); ++b)
+    {
+        const double t = static_cast<double>(b) / 4.0;
+        const double azimuth = 90 - 180 * t, elevation = 40 * t, width = 20 + 80 * t;
+        // The parameter table: azimuth (0.5 - v) * 360, elevation (v - 0.5) * 180, width v * 180.
+        EXPECT_EQ(blocks[b].params[0], static_cast<float>(0.5 - azimuth / 360)) << b;
+        EXPECT_EQ(blocks[b].params[1], static_cast<float>(elevation / 180 + 0.5)) << b;
+        EXPECT_EQ(blocks[b].params[2], static_cast<float>(width / 180)) << b;
+        EXPECT_EQ(blocks[b].params[4], gain) << b;
+    }
+    EXPECT_EQ(blocks[0].params[0], 0.25f);
+    EXPECT_EQ(blocks[4].params[0], 0.75f);
+    // The start and end displays are printed once, before the render.
+    EXPECT_NE(r.out.find("0.2500 -> 0.7500"), std::string::npos) << r.out;
+}
+
+TEST_F(RenderCommand, PrecisionGainAndLinearGain)
+{
+    writeSound(dir / "in.wav", 1, 48000, testSignal(1, 600));
+    std::string log;
+    Outcome r = probe({"in.wav", "out.wav", "--double", "--gain-linear", "0.25"}, log);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<Block> blocks = blocksOf(log);
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks[0].kind, "double");
+    EXPECT_EQ(blocks[1].kind, "double");
+    EXPECT_EQ(blocks[0].params[4], 0.25f);
+    const Sound out = readSound(dir / "out.wav");
+    const std::vector<float> in = testSignal(1, 600);
+    for (int i = 0; i < 600; ++i)
+        ASSERT_EQ(out.at(i, 0), static_cast<float>(static_cast<double>(in[static_cast<size_t>(i)]) * 0.25)) << i;
+
+    // A plug-in without double precision is refused rather than silently run in single.
+    r = probe({"in.wav", "out2.wav", "--double"}, log, {{"SORVELT_PROBE_SINGLE_ONLY", "1"}});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot process in double precision"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "out2.wav"));
+}
+
+// ---- files in, files out ---------------------------------------------------------------------------------
+
+TEST_F(RenderCommand, OutputChannelsAndFileTypes)
+{
+    writeSound(dir / "in.wav", 2, 44100, testSignal(2, 3000));
+    struct Case
+    {
+        std::vector<std::string> options;
+        const char* output;
+        int channels;
+        int format;
+    } cases[] = {
+        {{}, "a.wav", 4, SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+        {{"--channels", "2"}, "b.wav", 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+        {{"--channels", "3", "--pcm16"}, "c.wav", 3, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+        {{"--pcm24"}, "d.aiff", 4, SF_FORMAT_AIFF | SF_FORMAT_PCM_24},
+        {{}, "e.flac", 4, SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+        {{"--pcm16", "--channels", "2"}, "f.flac", 2, SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+        {{}, "g.ogg", 4, SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+    };
+    for (const Case& c : cases)
+    {
+        std::vector<std::string> arguments = {"in.wav", c.output};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        std::string log;
+        const Outcome r = probe(arguments, log);
+        ASSERT_EQ(r.status, 0) << c.output << ": " << r.err;
+        const Sound out = readSound(dir / c.output);
+        EXPECT_EQ(out.info.channels, c.channels) << c.output;
+        EXPECT_EQ(out.info.format, c.format) << c.output;
+        EXPECT_EQ(out.info.samplerate, 44100) << c.output;
+        EXPECT_EQ(out.info.frames, 3000) << c.output;
+        // The summary names each written channel's peak.
+        EXPECT_NE(r.out.find("3000 frames"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find(c.channels == 2 ? " T " : " X "), std::string::npos) << r.out;
+    }
+}
+
+TEST_F(RenderCommand, ReadsOtherTypesAndRawInput)
+{
+    const std::vector<float> signal = testSignal(2, 900);
+    writeSound(dir / "in.flac", 2, 32000, signal, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    writeSound(dir / "in.aiff", 2, 32000, signal, SF_FORMAT_AIFF | SF_FORMAT_FLOAT);
+    {
+        std::ofstream raw(dir / "in.raw", std::ios::binary);
+        raw.write(reinterpret_cast<const char*>(signal.data()), static_cast<std::streamsize>(signal.size() * 4));
+    }
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        int rate;
+    } cases[] = {
+        {{"in.flac", "a.wav"}, 32000},
+        {{"in.aiff", "b.wav"}, 32000},
+        {{"in.raw", "c.wav", "--format", "stereo", "--sample-rate", "22050"}, 22050},
+        {{"in.raw", "d.wav", "--format", "mono"}, 48000},
+    };
+    for (const Case& c : cases)
+    {
+        std::string log;
+        const Outcome r = probe(c.arguments, log);
+        ASSERT_EQ(r.status, 0) << c.arguments[0] << ": " << r.err;
+        const Sound out = readSound(dir / c.arguments[1]);
+        EXPECT_EQ(out.info.samplerate, c.rate) << c.arguments[1];
+        const bool mono = c.arguments.back() == "mono";
+        EXPECT_EQ(out.info.frames, mono ? 1800 : 900);
+        // The stereo pair passes the probe unchanged (FLAC to 24 bits, hence the tolerance).
+        EXPECT_NEAR(out.at(10, 0), signal[mono ? 10 : 20], 1e-6);
+    }
+}
+
+TEST_F(RenderCommand, DemoRendersEightSecondsAtFortyEightKilohertz)
+{
+    std::string log;
+    Outcome r = probe({}, log);
+    ASSERT_EQ(r.status, 0) << r.err;
+    Sound out = readSound(dir / "sorvelt-demo-uhj.wav");
+    EXPECT_EQ(out.info.channels, 4);
+    EXPECT_EQ(out.info.samplerate, 48000);
+    EXPECT_EQ(out.info.frames, 8 * 48000);
+    float peak = 0;
+    for (float s : out.samples)
+        peak = std::max(peak, std::fabs(s));
+    EXPECT_GT(peak, 0.1f);
+    EXPECT_LE(peak, 1.0f);
+    // The source turns once round the listener: the azimuth passes every quarter.
+    const std::vector<Block> blocks = blocksOf(log);
+    ASSERT_EQ(blocks.size(), 750u);
+    EXPECT_EQ(blocks[0].params[0], 0.5f);
+    const float behind = blocks[375].params[0]; // +180 or -180, the same place
+    EXPECT_TRUE(behind == 0.0f || behind == 1.0f) << behind;
+    EXPECT_NEAR(blocks[187].params[0], 0.25f, 0.002); // left after a quarter of the time
+    EXPECT_NEAR(blocks[562].params[0], 0.75f, 0.002); // right after three quarters
+
+    r = probe({"-o", "elsewhere.flac"}, log);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readSound(dir / "elsewhere.flac").info.frames, 8 * 48000);
+}
+
+// ---- failures ---------------------------------------------------------------------------------------------
+
+TEST_F(RenderCommand, FailuresExplainThemselvesAndLeaveFilesAlone)
+{
+    writeSound(dir / "mono.wav", 1, 48000, testSignal(1, 100));
+    writeSound(dir / "stereo.wav", 2, 48000, testSignal(2, 100));
+    writeSound(dir / "three.wav", 3, 48000, testSignal(3, 100));
+    std::ofstream(dir / "garbage.wav") << "this is not a sound file at all, just words";
+    fs::create_directory(dir / "folder");
+    const std::string probePlugin = kProbe;
+
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        int status;
+        const char* messagePart;
+    } cases[] = {
+        {{"missing.wav", "out.wav"}, 1, "cannot read missing.wav: No such file"},
+        {{"garbage.wav", "out.wav"}, 1, "cannot read garbage.wav"},
+        {{"folder", "out.wav"}, 1, "cannot read folder: it is a folder"},
+        {{"mono.wav", "out.wav", "--bogus"}, 2, "unknown option --bogus"},
+        {{"mono.wav", "out.wav", "--azimuth", "200"}, 2, "allowed -180 .. 180"},
+        {{"mono.wav", "out.wav", "--block"}, 2, "needs a value"},
+        {{"mono.wav", "mono.wav"}, 2, "is the input"},
+        {{"mono.wav", "./mono.wav"}, 2, "is the input"},
+        {{"three.wav", "out.wav"}, 1, "three.wav has 3 channels; the encoder takes 1 (mono), 2 (stereo) or 4"},
+        {{"stereo.wav", "out.wav", "--format", "mono"}, 1, "stereo.wav has 2 channels; --format mono takes 1"},
+        {{"stereo.wav", "out.wav", "--ambix"}, 1, "--format bformat (AmbiX) takes 4"},
+        {{"x.raw", "out.wav"}, 2, "needs --format"},
+        {{"mono.wav", "nowhere/out.wav"}, 1, "cannot write nowhere/out.wav"},
+        {{"mono.wav", "folder"}, 1, "cannot write folder: it is a folder"},
+        {{"mono.wav", "out.wav", "--plugin", "absent.so"}, 1, "cannot load plug-in absent.so"},
+        {{"mono.wav", "out.wav", "--plugin", kFixtures + "/no_entry_plugin.so"}, 1, "exports neither VSTPluginMain nor main"},
+        {{"mono.wav", "out.wav", "--plugin", kFixtures + "/null_entry_plugin.so"}, 1, "its entry returned no effect"},
+        // Found through the older "main" export, then refused by it: not "exports neither".
+        {{"mono.wav", "out.wav", "--plugin", kFixtures + "/main_entry_plugin.so"}, 1, "its entry returned no effect"},
+        {{"--info", "--plugin", kFixtures + "/null_entry_plugin.so"}, 1, "its entry returned no effect"},
+    };
+    for (const Case& c : cases)
+    {
+        const std::string precious = "an earlier result that must survive";
+        std::ofstream(dir / "out.wav") << precious;
+        std::vector<std::string> arguments = c.arguments;
+        if (std::find(arguments.begin(), arguments.end(), "--plugin") == arguments.end())
+            arguments.insert(arguments.begin(), {"--plugin", probePlugin});
+        const Outcome r = run(arguments);
+        const std::string what = c.arguments[0] + " " + (c.arguments.size() > 1 ? c.arguments[1] : "");
+        EXPECT_EQ(r.status, c.status) << what << ": " << r.err;
+        EXPECT_NE(r.err.find(c.messagePart), std::string::npos) << what << ": '" << r.err << "'";
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << what << ": one line, got '" << r.err << "'";
+        EXPECT_EQ(r.err.rfind("sorvelt-render: ", 0), 0u) << r.err;
+        EXPECT_EQ(slurp((dir / "out.wav").string()), precious) << what;
+        EXPECT_EQ(strayFiles({"mono.wav", "stereo.wav", "three.wav", "garbage.wav", "folder", "out.wav"}),
+                  std::vector<std::string>{})
+            << what;
+    }
+}
+
+TEST_F(RenderCommand, SuccessReplacesAnExistingOutputWhole)
+{
+    writeSound(dir / "in.wav", 1, 48000, testSignal(1, 100));
+    std::ofstream(dir / "out.wav") << "old";
+    fs::permissions(dir / "out.wav", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    std::string log;
+    const Outcome r = probe({"in.wav", "out.wav"}, log);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readSound(dir / "out.wav").info.frames, 100);
+    EXPECT_EQ(fs::status(dir / "out.wav").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(strayFiles({"in.wav", "out.wav"}), std::vector<std::string>{});
+}
+
+TEST_F(RenderCommand, HelpListsOptionsAndExits)
+{
+    const Outcome r = run({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("--azimuth-to DEG"), std::string::npos);
+    EXPECT_NE(r.out.find("Examples:"), std::string::npos);
+    EXPECT_TRUE(r.err.empty());
+    EXPECT_FALSE(fs::exists(dir / "sorvelt-demo-uhj.wav"));
+}
+
+// ---- against the plug-in itself ---------------------------------------------------------------------------
+
+/// The plug-in driven directly through its record, as the reference for the command's output.
+class DirectPlugin
+{
+public:
+    DirectPlugin()
+    {
+        library = ::dlopen(kPlugin.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            return;
+        void* symbol = ::dlsym(library, "VSTPluginMain");
+        if (!symbol)
+            return;
+        AEffect* (*entry)(HostCallback) = nullptr;
+        std::memcpy(&entry, &symbol, sizeof entry);
+        effect = entry(&DirectPlugin::host);
+        if (!effect)
+            return;
+        effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0);
+        effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+        effect->dispatcher(effect, effSetBlockSize, 0, 512, nullptr, 0);
+        effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0);
+    }
+    ~DirectPlugin()
+    {
+        if (effect)
+        {
+            effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0);
+            effect->dispatcher(effect, effClose, 0, 0, nullptr, 0);
+        }
+        if (library)
+            ::dlclose(library);
+    }
+    bool ready() const { return effect != nullptr; }
+    void set(int index, float value) { effect->setParameter(effect, index, value); }
+
+    /// Renders `frames` of the four input channels in blocks; `beforeBlock` may move parameters.
+    template <typename Sample>
+    std::vector<std::vector<float>> render(const std::vector<std::vector<float>>& input, int frames, int block,
+                                           const std::function<void(int)>& beforeBlock = {})
+    {
+        std::vector<std::vector<Sample>> in(4, std::vector<Sample>(static_cast<size_t>(block)));
+        std::vector<std::vector<Sample>> out(4, std::vector<Sample>(static_cast<size_t>(block)));
+        std::vector<std::vector<float>> result(4);
+        Sample* inPointers[4] = {in[0].data(), in[1].data(), in[2].data(), in[3].data()};
+        Sample* outPointers[4] = {out[0].data(), out[1].data(), out[2].data(), out[3].data()};
+        for (int start = 0, b = 0; start < frames; start += block, ++b)
+        {
+            const int n = std::min(block, frames - start);
+            for (size_t c = 0; c < 4; ++c)
+                for (int i = 0; i < n; ++i)
+                    in[c][static_cast<size_t>(i)] = static_cast<Sample>(input[c][static_cast<size_t>(start + i)]);
+            if (beforeBlock)
+                beforeBlock(b);
+            if constexpr (std::is_same_v<Sample, float>)
+                effect->processReplacing(effect, inPointers, outPointers, n);
+            else
+                effect->processDoubleReplacing(effect, inPointers, outPointers, n);
+            for (size_t c = 0; c < 4; ++c)
+                for (int i = 0; i < n; ++i)
+                    result[c].push_back(static_cast<float>(out[c][static_cast<size_t>(i)]));
+        }
+        return result;
+    }
+
+private:
+    static std::intptr_t host(AEffect*, std::int32_t opcode, std::int32_t, std::intptr_t, void*, float)
+    {
+        return opcode == audioMasterVersion ? 2400 : 0;
+    }
+    void* library = nullptr;
+    AEffect* effect = nullptr;
+};
+
+class RenderAgainstPlugin : public RenderCommand
+{
+protected:
+    void SetUp() override
+    {
+        RenderCommand::SetUp();
+        ASSERT_TRUE(fs::exists(kPlugin)) << "the plug-in " << kPlugin << " has not been built";
+    }
+
+    /// Compares every sample of the command's output with the direct rendering, bit for bit.
+    static void expectIdentical(const Sound& file, const std::vector<std::vector<float>>& direct, const char* what)
+    {
+        ASSERT_EQ(file.info.channels, 4) << what;
+        ASSERT_EQ(static_cast<size_t>(file.info.frames), direct[0].size()) << what;
+        for (int c = 0; c < 4; ++c)
+            for (sf_count_t i = 0; i < file.info.frames; ++i)
+                ASSERT_EQ(std::bit_cast<uint32_t>(file.at(i, c)),
+                          std::bit_cast<uint32_t>(direct[static_cast<size_t>(c)][static_cast<size_t>(i)]))
+                    << what << ": channel " << c << " frame " << i;
+    }
+};
+
+TEST_F(RenderAgainstPlugin, InfoShowsThePlugin)
+{
+    const Outcome r = run({"--info"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* part : {"Effect: Sorvelt", "Product: Sorvelt", "Vendor version: 1000", "Unique ID: SVLT",
+                             "Category: effect (1)", "Inputs: 4, outputs: 4",
+                             "Flags: has editor, can process replacing, can process double replacing (0x1011)",
+                             "0 SourceAzimuth", "0.000000 deg", "4 Gain", "Programs: 1 (current: Init 1)", "0 Init"})
+        EXPECT_NE(r.out.find(part), std::string::npos) << part << " missing from:\n" << r.out;
+}
+
+TEST_F(RenderAgainstPlugin, ImpulseMatchesThePluginBitForBitInBothPrecisions)
+{
+    const int frames = 1500; // three blocks of 512, the last one short
+    struct Case
+    {
+        const char* name;
+        int channels;
+        std::vector<std::string> options;
+        float format;
+        float azimuth, elevation, width;
+    } cases[] = {
+        {"mono", 1, {"--azimuth", "90", "--elevation", "45", "--width", "30"}, 0.0f, 0.25f, 0.75f,
+         static_cast<float>(30.0 / 180.0)},
+        {"stereo", 2, {"--azimuth", "-45", "--width", "120"}, 0.5f, 0.625f, 0.5f, static_cast<float>(120.0 / 180.0)},
+        {"bformat", 4, {}, 1.0f, 0.5f, 0.5f, 0.0f},
+    };
+    for (const Case& c : cases)
+        for (const bool precise : {false, true})
+        {
+            // An impulse on every input channel, a few frames apart.
+            std::vector<float> file(static_cast<size_t>(c.channels * frames), 0.0f);
+            std::vector<std::vector<float>> direct(4, std::vector<float>(frames, 0.0f));
+            for (int ch = 0; ch < c.channels; ++ch)
+            {
+                file[static_cast<size_t>((3 + 7 * ch) * c.channels + ch)] = 1.0f;
+                direct[static_cast<size_t>(ch)][static_cast<size_t>(3 + 7 * ch)] = 1.0f;
+            }
+            writeSound(dir / "impulse.wav", c.channels, 48000, file);
+            std::vector<std::string> arguments = {"impulse.wav", "out.wav"};
+            arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+            if (precise)
+                arguments.push_back("--double");
+            const Outcome r = run(arguments);
+            ASSERT_EQ(r.status, 0) << r.err;
+
+            DirectPlugin plugin;
+            ASSERT_TRUE(plugin.ready());
+            plugin.set(0, c.azimuth);
+            plugin.set(1, c.elevation);
+            plugin.set(2, c.width);
+            plugin.set(3, c.format);
+            plugin.set(4, 1.0f);
+            const auto expected = precise ? plugin.render<double>(direct, frames, 512)
+                                          : plugin.render<float>(direct, frames, 512);
+            expectIdentical(readSound(dir / "out.wav"), expected, c.name);
+        }
+}
+
+TEST_F(RenderAgainstPlugin, SweepChangesTheOutputBetweenBlocks)
+{
+    const int frames = 2000, block = 250;
+    const std::vector<float> signal = testSignal(1, frames, 7);
+    writeSound(dir / "in.wav", 1, 48000, signal);
+    Outcome r = run({"in.wav", "moving.wav", "--block", "250", "--azimuth", "90", "--azimuth-to", "-90"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run({"in.wav", "still.wav", "--block", "250", "--azimuth", "90"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Sound moving = readSound(dir / "moving.wav"), still = readSound(dir / "still.wav");
+
+    std::vector<std::vector<float>> input(4, std::vector<float>(frames, 0.0f));
+    input[0] = signal;
+    DirectPlugin plugin;
+    ASSERT_TRUE(plugin.ready());
+    const auto expected = plugin.render<float>(input, frames, block, [&](int b)
+                                               { plugin.set(0, static_cast<float>(0.5 - (90.0 - 180.0 * b / 7) / 360)); });
+    expectIdentical(moving, expected, "sweep");
+
+    // The first block is where the sweep starts; every later block has moved away from it.
+    for (int b = 0; b < frames / block; ++b)
+    {
+        bool differs = false;
+        for (int i = b * block; i < (b + 1) * block; ++i)
+            differs = differs || moving.at(i, 0) != still.at(i, 0) || moving.at(i, 1) != still.at(i, 1);
+        EXPECT_EQ(differs, b > 0) << "block " << b;
+    }
+}
+
+TEST_F(RenderAgainstPlugin, AmbixMatchesTheClassicOrder)
+{
+    const int frames = 1200;
+    const std::vector<float> classic = testSignal(4, frames, 11); // W, X, Y, Z
+    std::vector<float> ambix(classic.size());
+    for (int i = 0; i < frames; ++i)
+    {
+        const float* from = &classic[static_cast<size_t>(4 * i)];
+        float* to = &ambix[static_cast<size_t>(4 * i)];
+        to[0] = static_cast<float>(from[0] * std::sqrt(2.0)); // SN3D W
+        to[1] = from[2];                                       // Y
+        to[2] = from[3];                                       // Z
+        to[3] = from[1];                                       // X
+    }
+    writeSound(dir / "classic.wav", 4, 48000, classic);
+    writeSound(dir / "ambix.wav", 4, 48000, ambix);
+    ASSERT_EQ(run({"classic.wav", "a.wav"}).status, 0);
+    ASSERT_EQ(run({"ambix.wav", "b.wav", "--ambix"}).status, 0);
+    ASSERT_EQ(run({"ambix.wav", "c.wav"}).status, 0);
+    const Sound a = readSound(dir / "a.wav"), b = readSound(dir / "b.wav"), c = readSound(dir / "c.wav");
+    ASSERT_EQ(a.samples.size(), b.samples.size());
+    double worst = 0, unconverted = 0;
+    for (size_t i = 0; i < a.samples.size(); ++i)
+    {
+        worst = std::max(worst, std::fabs(static_cast<double>(a.samples[i]) - b.samples[i]));
+        unconverted = std::max(unconverted, std::fabs(static_cast<double>(a.samples[i]) - c.samples[i]));
+    }
+    // Only the rounding of W through the square root of two separates them.
+    EXPECT_LT(worst, 1e-6);
+    EXPECT_GT(unconverted, 0.1);
+}
+
+TEST_F(RenderAgainstPlugin, DefaultDemoUsesThePluginBesideTheCommand)
+{
+    const Outcome r = run({});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("SourceAzimuth 0.000000"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Gain 0.000000 dB"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("384000 frames, 8.00 s of audio; peak L "), std::string::npos) << r.out;
+    const Sound out = readSound(dir / "sorvelt-demo-uhj.wav");
+    EXPECT_EQ(out.info.frames, 384000);
+    EXPECT_EQ(out.info.channels, 4);
+}
+
+} // namespace
