@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "editor/uhjeditor.h"
 #include "plugin/aeffguieditor.h"
 #include "plugin/text.h"
 
@@ -53,6 +54,7 @@ Sorvelt::Sorvelt(HostCallback hostCallback)
   canDoubleReplacing(true);
 
   // The editor is created here, once the record is complete and before resume.
+  setEditor(new UHJeditor(this));
 
   AudioEffectX::resume();
 }
