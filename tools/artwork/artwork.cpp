@@ -6,7 +6,8 @@
 
 #include <cstdio>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
 std::vector<RenderedBitmap> renderBitmaps(const Fonts& fonts)
 {
@@ -28,4 +29,4 @@ std::string bitmapFileName(int resource)
     return name;
 }
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
-struct RenderedBitmap {
+struct RenderedBitmap
+{
     const BitmapSpec* spec;
     Surface surface;
 };
@@ -21,4 +23,4 @@ std::vector<RenderedBitmap> renderBitmaps(const Fonts& fonts);
 /// The file name the toolkit loads a bitmap from, e.g. bmp00128.png.
 std::string bitmapFileName(int resource);
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

@@ -4,9 +4,11 @@
 
 #include <cmath>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
-namespace {
+namespace
+{
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kTitleBarHeight = 34.0;
@@ -19,12 +21,16 @@ constexpr Rect kInputGroup{6, 44, 102, 166};
 constexpr Rect kSourceGroup{114, 44, 320, 166};
 constexpr Rect kOutputGroup{332, 44, 412, 166};
 
-double centreX(const Rect& r) { return (r.left + r.right) / 2.0; }
+double centreX(const Rect& r)
+{
+    return (r.left + r.right) / 2.0;
+}
 
 std::vector<TextItem> makeTexts()
 {
     using namespace palette;
-    const auto rowBaseline = [](int position) {
+    const auto rowBaseline = [](int position)
+    {
         // Vertically centred on the switch row that selects the position.
         return kInputSwitch.top + 10.0 + 20.0 * position + 3.5;
     };
@@ -37,7 +43,8 @@ std::vector<TextItem> makeTexts()
         {"B-Format", false, 9.5, 0.0, 65.0, rowBaseline(2), Align::Left, kLabelText},
         {"Width", false, 11.0, 0.0, centreX(kWidthDisplay), kLabelBaseline, Align::Centre, kLabelText},
         {"Azimuth", false, 11.0, 0.0, centreX(kAzimuthDisplay), kLabelBaseline, Align::Centre, kLabelText},
-        {"Elevation", false, 11.0, 0.0, centreX(kElevationDisplay), kLabelBaseline, Align::Centre, kLabelText},
+        {"Elevation", false, 11.0, 0.0, centreX(kElevationDisplay), kLabelBaseline, Align::Centre,
+         kLabelText},
         {"Gain", false, 11.0, 0.0, centreX(kGainDisplay), kLabelBaseline, Align::Centre, kLabelText},
         // Beside the azimuth compass: the listener's left and right.
         {"L", true, 8.0, 0.0, kAzimuthKnob.left - 2.0, compassBaseline, Align::Right, kQuietText},
@@ -46,8 +53,8 @@ std::vector<TextItem> makeTexts()
         {"INPUT", true, 8.0, 1.4, centreX(kInputGroup), kCaptionBaseline, Align::Centre, kQuietText},
         {"SOURCE", true, 8.0, 1.4, centreX(kSourceGroup), kCaptionBaseline, Align::Centre, kQuietText},
         {"OUTPUT", true, 8.0, 1.4, centreX(kOutputGroup), kCaptionBaseline, Align::Centre, kQuietText},
-        {"MONO \xc2\xb7 STEREO \xc2\xb7 B-FORMAT  \xe2\x86\x92  UHJ  L \xc2\xb7 R \xc2\xb7 T \xc2\xb7 Q", false, 7.5, 0.9,
-         12.0, 191.0, Align::Left, kQuietText},
+        {"MONO \xc2\xb7 STEREO \xc2\xb7 B-FORMAT  \xe2\x86\x92  UHJ  L \xc2\xb7 R \xc2\xb7 T \xc2\xb7 Q",
+         false, 7.5, 0.9, 12.0, 191.0, Align::Left, kQuietText},
         {"VST 2.4", false, 7.5, 0.9, 408.0, 191.0, Align::Right, kQuietText},
     };
 }
@@ -57,14 +64,12 @@ double advance(cairo_t* cr, const TextItem& item)
 {
     cairo_text_extents_t e;
     cairo_text_extents(cr, item.text.c_str(), &e);
-    if (item.tracking == 0.0)
-        return e.x_advance;
+    if (item.tracking == 0.0) return e.x_advance;
     double total = 0.0;
     // Tracking goes between characters, counted per UTF-8 sequence.
     int characters = 0;
     for (unsigned char ch : item.text)
-        if ((ch & 0xc0) != 0x80)
-            ++characters;
+        if ((ch & 0xc0) != 0x80) ++characters;
     total = e.x_advance + item.tracking * (characters - 1);
     return total;
 }
@@ -72,24 +77,29 @@ double advance(cairo_t* cr, const TextItem& item)
 double startX(cairo_t* cr, const TextItem& item)
 {
     const double width = advance(cr, item);
-    switch (item.align) {
-    case Align::Left: return item.x;
-    case Align::Centre: return std::round(item.x - width / 2.0);
-    case Align::Right: return std::round(item.x - width);
+    switch (item.align)
+    {
+    case Align::Left:
+        return item.x;
+    case Align::Centre:
+        return std::round(item.x - width / 2.0);
+    case Align::Right:
+        return std::round(item.x - width);
     }
     return item.x;
 }
 
 /// Calls `each` with every character and its pen position.
-template <typename Each>
-void forEachCharacter(cairo_t* cr, const TextItem& item, Each each)
+template <typename Each> void forEachCharacter(cairo_t* cr, const TextItem& item, Each each)
 {
     double x = startX(cr, item);
-    if (item.tracking == 0.0) {
+    if (item.tracking == 0.0)
+    {
         each(item.text, x);
         return;
     }
-    for (size_t i = 0; i < item.text.size();) {
+    for (size_t i = 0; i < item.text.size();)
+    {
         size_t n = 1;
         while (i + n < item.text.size() && (static_cast<unsigned char>(item.text[i + n]) & 0xc0) == 0x80)
             ++n;
@@ -102,7 +112,7 @@ void forEachCharacter(cairo_t* cr, const TextItem& item, Each each)
     }
 }
 
-}  // namespace
+} // namespace
 
 const std::vector<TextItem>& backgroundTexts()
 {
@@ -114,16 +124,17 @@ Rect measureText(cairo_t* cr, const Fonts& fonts, const TextItem& item)
 {
     fonts.select(cr, item.bold, item.size);
     double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
-    forEachCharacter(cr, item, [&](const std::string& text, double x) {
-        cairo_text_extents_t e;
-        cairo_text_extents(cr, text.c_str(), &e);
-        if (e.width <= 0.0)
-            return;
-        left = std::min(left, x + e.x_bearing);
-        right = std::max(right, x + e.x_bearing + e.width);
-        top = std::min(top, item.baseline + e.y_bearing);
-        bottom = std::max(bottom, item.baseline + e.y_bearing + e.height);
-    });
+    forEachCharacter(cr, item,
+                     [&](const std::string& text, double x)
+                     {
+                         cairo_text_extents_t e;
+                         cairo_text_extents(cr, text.c_str(), &e);
+                         if (e.width <= 0.0) return;
+                         left = std::min(left, x + e.x_bearing);
+                         right = std::max(right, x + e.x_bearing + e.width);
+                         top = std::min(top, item.baseline + e.y_bearing);
+                         bottom = std::max(bottom, item.baseline + e.y_bearing + e.height);
+                     });
     return {static_cast<int>(std::floor(left)), static_cast<int>(std::floor(top)),
             static_cast<int>(std::ceil(right)), static_cast<int>(std::ceil(bottom))};
 }
@@ -132,13 +143,16 @@ void drawText(cairo_t* cr, const Fonts& fonts, const TextItem& item)
 {
     fonts.select(cr, item.bold, item.size);
     setColour(cr, item.colour);
-    forEachCharacter(cr, item, [&](const std::string& text, double x) {
-        cairo_move_to(cr, x, item.baseline);
-        cairo_show_text(cr, text.c_str());
-    });
+    forEachCharacter(cr, item,
+                     [&](const std::string& text, double x)
+                     {
+                         cairo_move_to(cr, x, item.baseline);
+                         cairo_show_text(cr, text.c_str());
+                     });
 }
 
-namespace {
+namespace
+{
 
 void paintBody(cairo_t* cr)
 {
@@ -183,9 +197,9 @@ void separator(cairo_t* cr, double x, double top, double bottom)
 /// A hairline across a group at its caption, broken where the caption is printed.
 void captionRule(cairo_t* cr, const Fonts& fonts, const Rect& group)
 {
-    for (const TextItem& item : backgroundTexts()) {
-        if (item.baseline != kCaptionBaseline || item.x != centreX(group))
-            continue;
+    for (const TextItem& item : backgroundTexts())
+    {
+        if (item.baseline != kCaptionBaseline || item.x != centreX(group)) continue;
         const Rect text = measureText(cr, fonts, item);
         const double y = kCaptionBaseline - 3.0;
         setColour(cr, rgb(0xffffff, 0.10));
@@ -210,7 +224,7 @@ void knobWell(cairo_t* cr, const Rect& r)
     cairo_pattern_destroy(well);
 }
 
-}  // namespace
+} // namespace
 
 Surface renderBackground(const Fonts& fonts)
 {
@@ -230,4 +244,4 @@ Surface renderBackground(const Fonts& fonts)
     return surface;
 }
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

@@ -9,16 +9,23 @@
 #include <string>
 #include <vector>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
-enum class Align { Left, Centre, Right };
+enum class Align
+{
+    Left,
+    Centre,
+    Right
+};
 
 /// One line of printed text; x is the left edge, centre or right edge per `align`.
-struct TextItem {
+struct TextItem
+{
     std::string text;
     bool bold;
     double size;
-    double tracking;  ///< extra pixels after each character
+    double tracking; ///< extra pixels after each character
     double x;
     double baseline;
     Align align;
@@ -36,4 +43,4 @@ void drawText(cairo_t* cr, const Fonts& fonts, const TextItem& item);
 /// The 420 x 200 background, fully opaque.
 Surface renderBackground(const Fonts& fonts);
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
 Surface makeSurface(int width, int height)
 {
@@ -16,13 +17,18 @@ Surface makeSurface(int width, int height)
     return Surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
 }
 
-Context makeContext(const Surface& surface) { return Context(cairo_create(surface.get())); }
+Context makeContext(const Surface& surface)
+{
+    return Context(cairo_create(surface.get()));
+}
 
-Surface renderStrip(int frameWidth, int frameHeight, int frames, const std::function<void(cairo_t*, int)>& paint)
+Surface renderStrip(int frameWidth, int frameHeight, int frames,
+                    const std::function<void(cairo_t*, int)>& paint)
 {
     Surface surface = makeSurface(frameWidth, frameHeight * frames);
     Context cr = makeContext(surface);
-    for (int k = 0; k < frames; ++k) {
+    for (int k = 0; k < frames; ++k)
+    {
         cairo_save(cr.get());
         cairo_translate(cr.get(), 0, static_cast<double>(k) * frameHeight);
         cairo_rectangle(cr.get(), 0, 0, frameWidth, frameHeight);
@@ -42,18 +48,22 @@ Image toImage(cairo_surface_t* surface)
     image.rgba.resize(static_cast<size_t>(image.width) * image.height * 4);
     const int stride = cairo_image_surface_get_stride(surface);
     const unsigned char* data = cairo_image_surface_get_data(surface);
-    for (int y = 0; y < image.height; ++y) {
+    for (int y = 0; y < image.height; ++y)
+    {
         const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<size_t>(y) * stride);
         std::uint8_t* out = &image.rgba[static_cast<size_t>(y) * image.width * 4];
-        for (int x = 0; x < image.width; ++x, out += 4) {
+        for (int x = 0; x < image.width; ++x, out += 4)
+        {
             const std::uint32_t p = row[x];
             const unsigned a = p >> 24;
-            if (a == 0) {
+            if (a == 0)
+            {
                 out[0] = out[1] = out[2] = out[3] = 0;
                 continue;
             }
             // Undo the premultiplication, rounding to nearest.
-            const auto straight = [a](unsigned c) {
+            const auto straight = [a](unsigned c)
+            {
                 const unsigned v = (c * 255 + a / 2) / a;
                 return static_cast<std::uint8_t>(v > 255 ? 255 : v);
             };
@@ -72,9 +82,11 @@ Surface toSurface(const Image& image)
     cairo_surface_flush(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());
     unsigned char* data = cairo_image_surface_get_data(surface.get());
-    for (int y = 0; y < image.height; ++y) {
+    for (int y = 0; y < image.height; ++y)
+    {
         auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<size_t>(y) * stride);
-        for (int x = 0; x < image.width; ++x) {
+        for (int x = 0; x < image.width; ++x)
+        {
             const std::uint8_t* p = image.pixel(x, y);
             const unsigned a = p[3];
             const auto pre = [a](unsigned c) { return (c * a + 127) / 255; };
@@ -85,9 +97,11 @@ Surface toSurface(const Image& image)
     return surface;
 }
 
-namespace {
+namespace
+{
 
-struct WriteState {
+struct WriteState
+{
     std::vector<std::uint8_t> bytes;
     std::string message;
 };
@@ -109,7 +123,7 @@ void recordError(png_structp png, png_const_charp message)
 
 void ignoreWarning(png_structp, png_const_charp) {}
 
-}  // namespace
+} // namespace
 
 std::optional<std::vector<std::uint8_t>> encodePng(cairo_surface_t* surface, std::string& error)
 {
@@ -122,17 +136,20 @@ std::optional<std::vector<std::uint8_t>> encodePng(cairo_surface_t* surface, std
         rows[static_cast<size_t>(y)] = const_cast<png_bytep>(image.pixel(0, y));
 
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, state.get(), recordError, ignoreWarning);
-    if (!png) {
+    if (!png)
+    {
         error = "cannot create a PNG writer";
         return std::nullopt;
     }
     png_infop info = png_create_info_struct(png);
-    if (!info) {
+    if (!info)
+    {
         png_destroy_write_struct(&png, nullptr);
         error = "cannot create a PNG writer";
         return std::nullopt;
     }
-    if (setjmp(png_jmpbuf(png))) {
+    if (setjmp(png_jmpbuf(png)))
+    {
         png_destroy_write_struct(&png, &info);
         error = "PNG encoding failed: " + state->message;
         return std::nullopt;
@@ -144,7 +161,8 @@ std::optional<std::vector<std::uint8_t>> encodePng(cairo_surface_t* surface, std
     // identical except for the pointer and arc: a third smaller than adaptive filtering.
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
@@ -157,7 +175,8 @@ std::optional<Image> decodePng(const std::vector<std::uint8_t>& bytes, std::stri
     png_image header;
     std::memset(&header, 0, sizeof header);
     header.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&header, bytes.data(), bytes.size())) {
+    if (!png_image_begin_read_from_memory(&header, bytes.data(), bytes.size()))
+    {
         error = std::string("not a readable PNG: ") + header.message;
         png_image_free(&header);
         return std::nullopt;
@@ -167,7 +186,8 @@ std::optional<Image> decodePng(const std::vector<std::uint8_t>& bytes, std::stri
     image.width = static_cast<int>(header.width);
     image.height = static_cast<int>(header.height);
     image.rgba.resize(PNG_IMAGE_SIZE(header));
-    if (!png_image_finish_read(&header, nullptr, image.rgba.data(), 0, nullptr)) {
+    if (!png_image_finish_read(&header, nullptr, image.rgba.data(), 0, nullptr))
+    {
         error = std::string("PNG decoding failed: ") + header.message;
         png_image_free(&header);
         return std::nullopt;
@@ -178,13 +198,15 @@ std::optional<Image> decodePng(const std::vector<std::uint8_t>& bytes, std::stri
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)
 {
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
+    if (!f)
+    {
         error = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
+    if (!written || !closed)
+    {
         error = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
@@ -194,7 +216,8 @@ bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, 
 std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::string& error)
 {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+    if (!f)
+    {
         error = "cannot read " + path + ": " + std::strerror(errno);
         return std::nullopt;
     }
@@ -205,11 +228,12 @@ std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::
         bytes.insert(bytes.end(), buffer, buffer + n);
     const bool failed = std::ferror(f) != 0;
     std::fclose(f);
-    if (failed) {
+    if (failed)
+    {
         error = "cannot read " + path;
         return std::nullopt;
     }
     return bytes;
 }
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

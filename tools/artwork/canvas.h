@@ -11,12 +11,15 @@
 #include <string>
 #include <vector>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
-struct SurfaceRelease {
+struct SurfaceRelease
+{
     void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
 };
-struct ContextRelease {
+struct ContextRelease
+{
     void operator()(cairo_t* cr) const { cairo_destroy(cr); }
 };
 using Surface = std::unique_ptr<cairo_surface_t, SurfaceRelease>;
@@ -28,10 +31,12 @@ Context makeContext(const Surface& surface);
 
 /// A vertical strip of frames: `paint` draws frame k into (0, 0, frameWidth,
 /// frameHeight) and is clipped there, so no frame spills into its neighbour.
-Surface renderStrip(int frameWidth, int frameHeight, int frames, const std::function<void(cairo_t*, int)>& paint);
+Surface renderStrip(int frameWidth, int frameHeight, int frames,
+                    const std::function<void(cairo_t*, int)>& paint);
 
 /// Straight (not premultiplied) 8-bit RGBA pixels, rows top to bottom.
-struct Image {
+struct Image
+{
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgba;
@@ -55,4 +60,4 @@ std::optional<Image> decodePng(const std::vector<std::uint8_t>& bytes, std::stri
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);
 std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::string& error);
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

@@ -6,9 +6,11 @@
 
 #include <cstdio>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
-namespace {
+namespace
+{
 
 void blit(cairo_t* cr, const Image& image, const Rect& at, int sourceY)
 {
@@ -42,7 +44,7 @@ void readout(cairo_t* cr, const Fonts& fonts, const Image& plate, const Rect& at
     cairo_show_text(cr, text);
 }
 
-}  // namespace
+} // namespace
 
 Surface renderComposite(const Fonts& fonts, const Bitmaps& bitmaps, const EditorValues& v)
 {
@@ -69,4 +71,4 @@ Surface renderComposite(const Fonts& fonts, const Bitmaps& bitmaps, const Editor
     return surface;
 }
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

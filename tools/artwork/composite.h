@@ -7,10 +7,12 @@
 
 #include <array>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
 /// Parameter values shown, normalized as the host sends them.
-struct EditorValues {
+struct EditorValues
+{
     float azimuth;
     float elevation;
     float width;
@@ -25,4 +27,4 @@ using Bitmaps = std::array<Image, 7>;
 /// frames for the values, the read-out plates with their black text.
 Surface renderComposite(const Fonts& fonts, const Bitmaps& bitmaps, const EditorValues& values);
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

@@ -7,9 +7,11 @@
 
 #include <cmath>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
-namespace {
+namespace
+{
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -30,7 +32,8 @@ constexpr double kLampX = 47.5;
 
 void paintLamp(cairo_t* cr, double y, bool lit)
 {
-    if (lit) {
+    if (lit)
+    {
         cairo_pattern_t* glow = cairo_pattern_create_radial(kLampX, y, 1.0, kLampX, y, 7.0);
         addStop(glow, 0.0, Colour{palette::kAccent.r, palette::kAccent.g, palette::kAccent.b, 0.55});
         addStop(glow, 1.0, Colour{palette::kAccent.r, palette::kAccent.g, palette::kAccent.b, 0.0});
@@ -51,7 +54,7 @@ void paintLamp(cairo_t* cr, double y, bool lit)
     cairo_pattern_destroy(body);
 }
 
-}  // namespace
+} // namespace
 
 void paintSwitch(cairo_t* cr, int position)
 {
@@ -67,7 +70,8 @@ void paintSwitch(cairo_t* cr, int position)
     // Notches at the three positions.
     cairo_set_line_width(cr, 1.0);
     setColour(cr, rgb(0xffffff, 0.12));
-    for (int p = 0; p < kSwitchPositions; ++p) {
+    for (int p = 0; p < kSwitchPositions; ++p)
+    {
         const double y = std::floor(switchRowCentre(p)) + 0.5;
         cairo_move_to(cr, kSlotLeft + 4.0, y);
         cairo_line_to(cr, kSlotLeft + kSlotWidth - 4.0, y);
@@ -142,4 +146,4 @@ Surface renderDisplay()
     return surface;
 }
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

@@ -8,13 +8,16 @@
 #include FT_FREETYPE_H
 #include FT_MODULE_H
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
-namespace {
+namespace
+{
 
 const cairo_user_data_key_t kFaceKey{};
 
-struct OpenFace {
+struct OpenFace
+{
     FT_Library library;
     FT_Face face;
 };
@@ -30,14 +33,16 @@ void closeFace(void* data)
 cairo_font_face_t* openFace(FT_Library library, const std::string& path, std::string& error)
 {
     FT_Face face = nullptr;
-    if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
+    if (FT_New_Face(library, path.c_str(), 0, &face) != 0)
+    {
         error = "cannot load the font " + path + " (the fonts-liberation package provides it)";
         return nullptr;
     }
     FT_Reference_Library(library);
     auto* open = new OpenFace{library, face};
     cairo_font_face_t* cairoFace = cairo_ft_font_face_create_for_ft_face(face, 0);
-    if (cairo_font_face_set_user_data(cairoFace, &kFaceKey, open, closeFace) != CAIRO_STATUS_SUCCESS) {
+    if (cairo_font_face_set_user_data(cairoFace, &kFaceKey, open, closeFace) != CAIRO_STATUS_SUCCESS)
+    {
         cairo_font_face_destroy(cairoFace);
         closeFace(open);
         error = "cannot hand the font " + path + " to cairo";
@@ -46,34 +51,31 @@ cairo_font_face_t* openFace(FT_Library library, const std::string& path, std::st
     return cairoFace;
 }
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<Fonts> Fonts::load(const std::string& regularPath, const std::string& boldPath, std::string& error)
+std::unique_ptr<Fonts> Fonts::load(const std::string& regularPath, const std::string& boldPath,
+                                   std::string& error)
 {
     std::unique_ptr<Fonts> fonts(new Fonts);
     FT_Library library = nullptr;
-    if (FT_Init_FreeType(&library) != 0) {
+    if (FT_Init_FreeType(&library) != 0)
+    {
         error = "cannot start FreeType";
         return nullptr;
     }
     fonts->library_ = library;
     fonts->regular_ = openFace(library, regularPath, error);
-    if (!fonts->regular_)
-        return nullptr;
+    if (!fonts->regular_) return nullptr;
     fonts->bold_ = openFace(library, boldPath, error);
-    if (!fonts->bold_)
-        return nullptr;
+    if (!fonts->bold_) return nullptr;
     return fonts;
 }
 
 Fonts::~Fonts()
 {
-    if (regular_)
-        cairo_font_face_destroy(regular_);
-    if (bold_)
-        cairo_font_face_destroy(bold_);
-    if (library_)
-        FT_Done_FreeType(static_cast<FT_Library>(library_));
+    if (regular_) cairo_font_face_destroy(regular_);
+    if (bold_) cairo_font_face_destroy(bold_);
+    if (library_) FT_Done_FreeType(static_cast<FT_Library>(library_));
 }
 
 void Fonts::select(cairo_t* cr, bool bold, double size) const
@@ -88,4 +90,4 @@ void Fonts::select(cairo_t* cr, bool bold, double size) const
     cairo_font_options_destroy(options);
 }
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
-class Fonts {
+class Fonts
+{
 public:
     /// Loads the regular and bold faces; null with `error` set when a file is missing.
     static std::unique_ptr<Fonts> load(const std::string& regularPath, const std::string& boldPath,
@@ -28,4 +30,4 @@ private:
     cairo_font_face_t* bold_ = nullptr;
 };
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

@@ -7,9 +7,11 @@
 
 #include <cmath>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
-namespace {
+namespace
+{
 
 constexpr double kPi = 3.14159265358979323846;
 // The knob control's travel: starts at 5pi/4 (lower left) and turns 3pi/2 clockwise.
@@ -25,7 +27,8 @@ void ringArc(cairo_t* cr, double c, double radius, Sweep sweep, double from, dou
 
 void paintShadow(cairo_t* cr, double c, double capRadius)
 {
-    cairo_pattern_t* shadow = cairo_pattern_create_radial(c, c + 1.5, capRadius - 2.0, c, c + 1.5, capRadius + 4.0);
+    cairo_pattern_t* shadow =
+        cairo_pattern_create_radial(c, c + 1.5, capRadius - 2.0, c, c + 1.5, capRadius + 4.0);
     addStop(shadow, 0.0, palette::kShadow);
     addStop(shadow, 1.0, rgb(0x000000, 0.0));
     cairo_set_source(cr, shadow);
@@ -60,12 +63,11 @@ void paintCap(cairo_t* cr, double c, double capRadius)
     cairo_stroke(cr);
 }
 
-}  // namespace
+} // namespace
 
 double pointerAngle(Sweep sweep, double value)
 {
-    if (sweep == Sweep::Travel)
-        return kStartAngle + value * kRangeAngle;
+    if (sweep == Sweep::Travel) return kStartAngle + value * kRangeAngle;
     return kPi / 2.0 + (0.5 - value) * 2.0 * kPi;
 }
 
@@ -85,9 +87,12 @@ void paintKnob(cairo_t* cr, const KnobStyle& style, double value)
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
     cairo_set_line_width(cr, ringWidth);
     setColour(cr, palette::kGroove);
-    if (style.sweep == Sweep::FullCircle) {
+    if (style.sweep == Sweep::FullCircle)
+    {
         cairo_arc(cr, c, c, ringRadius, 0, 2 * kPi);
-    } else {
+    }
+    else
+    {
         ringArc(cr, c, ringRadius, style.sweep, 0.0, 1.0);
     }
     cairo_stroke(cr);
@@ -96,7 +101,8 @@ void paintKnob(cairo_t* cr, const KnobStyle& style, double value)
     const double origin = style.origin == ArcOrigin::Centre ? 0.5 : 0.0;
     const double lo = std::min(origin, value);
     const double hi = std::max(origin, value);
-    if (hi > lo) {
+    if (hi > lo)
+    {
         cairo_set_line_width(cr, ringWidth + 2.0);
         setColour(cr, Colour{palette::kAccent.r, palette::kAccent.g, palette::kAccent.b, 0.18});
         ringArc(cr, c, ringRadius, style.sweep, lo, hi);
@@ -108,7 +114,8 @@ void paintKnob(cairo_t* cr, const KnobStyle& style, double value)
     }
 
     // A centred knob marks its centre on the ring: front for azimuth, level for elevation.
-    if (style.origin == ArcOrigin::Centre) {
+    if (style.origin == ArcOrigin::Centre)
+    {
         cairo_set_line_width(cr, 1.0);
         setColour(cr, rgb(0xffffff, 0.55));
         cairo_move_to(cr, c, c - ringRadius - ringWidth / 2.0 - 1.0);
@@ -134,9 +141,10 @@ void paintKnob(cairo_t* cr, const KnobStyle& style, double value)
 
 Surface renderKnobStrip(const KnobStyle& style, const BitmapSpec& strip)
 {
-    return renderStrip(strip.frameWidth, strip.frameHeight, strip.frames, [&](cairo_t* cr, int k) {
-        paintKnob(cr, style, strip.frames > 1 ? static_cast<double>(k) / (strip.frames - 1) : 0.0);
-    });
+    return renderStrip(
+        strip.frameWidth, strip.frameHeight, strip.frames,
+        [&](cairo_t* cr, int k)
+        { paintKnob(cr, style, strip.frames > 1 ? static_cast<double>(k) / (strip.frames - 1) : 0.0); });
 }
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

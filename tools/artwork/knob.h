@@ -4,18 +4,25 @@
 #include "tools/artwork/canvas.h"
 #include "tools/artwork/layout.h"
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
 /// How a knob's pointer turns with its value.
-enum class Sweep {
-    Travel,      ///< the knob's own 270 degrees, clockwise from 7:30 through the top to 4:30
-    FullCircle,  ///< a compass: 0.5 points up (front), 0.25 left, 0.75 right, 0 and 1 down (behind)
+enum class Sweep
+{
+    Travel,     ///< the knob's own 270 degrees, clockwise from 7:30 through the top to 4:30
+    FullCircle, ///< a compass: 0.5 points up (front), 0.25 left, 0.75 right, 0 and 1 down (behind)
 };
 
 /// Where the lit arc starts: at the low end, or at the top for values that swing both ways.
-enum class ArcOrigin { Minimum, Centre };
+enum class ArcOrigin
+{
+    Minimum,
+    Centre
+};
 
-struct KnobStyle {
+struct KnobStyle
+{
     int size;
     Sweep sweep;
     ArcOrigin origin;
@@ -35,4 +42,4 @@ void paintKnob(cairo_t* cr, const KnobStyle& style, double value);
 /// The whole strip: frame k of N shows value k / (N - 1).
 Surface renderKnobStrip(const KnobStyle& style, const BitmapSpec& strip);
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

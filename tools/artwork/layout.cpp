@@ -2,12 +2,12 @@
 // picture shows the frames a user would see.
 #include "tools/artwork/layout.h"
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
 int animKnobFrame(float value, const BitmapSpec& strip)
 {
-    if (!(value >= 0.f))
-        return 0;
+    if (!(value >= 0.f)) return 0;
     const int total = (strip.frames - 1) * strip.frameHeight;
     const int y = static_cast<int>(value * static_cast<float>(total));
     // The knob snaps down to the frame boundary below y; past the strip it
@@ -22,4 +22,4 @@ int switchPicture(float value)
     return k < 0 ? 0 : (k >= kSwitchPositions ? kSwitchPositions - 1 : k);
 }
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

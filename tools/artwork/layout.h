@@ -4,10 +4,12 @@
 
 #include <array>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
 /// A pixel rectangle, right and bottom exclusive, as the toolkit's CRect.
-struct Rect {
+struct Rect
+{
     int left, top, right, bottom;
     constexpr int width() const { return right - left; }
     constexpr int height() const { return bottom - top; }
@@ -30,12 +32,13 @@ constexpr Rect kElevationDisplay{264, 103, 304, 127};
 constexpr Rect kWidthDisplay{117, 103, 157, 127};
 constexpr Rect kGainDisplay{352, 103, 392, 127};
 
-constexpr std::array<Rect, 9> kControlRects{kAzimuthKnob,      kElevationKnob,  kWidthKnob,
-                                            kGainKnob,         kInputSwitch,    kAzimuthDisplay,
-                                            kElevationDisplay, kWidthDisplay,   kGainDisplay};
+constexpr std::array<Rect, 9> kControlRects{kAzimuthKnob,      kElevationKnob, kWidthKnob,
+                                            kGainKnob,         kInputSwitch,   kAzimuthDisplay,
+                                            kElevationDisplay, kWidthDisplay,  kGainDisplay};
 
 /// One bitmap: its resource number and its frames, stacked top to bottom.
-struct BitmapSpec {
+struct BitmapSpec
+{
     int resource;
     int frameWidth;
     int frameHeight;
@@ -61,4 +64,4 @@ int animKnobFrame(float value, const BitmapSpec& strip);
 /// The picture the vertical switch shows for a value: the nearest position.
 int switchPicture(float value);
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork

@@ -10,7 +10,8 @@
 
 using namespace sorvelt::artwork;
 
-namespace {
+namespace
+{
 
 int run(const std::string& resources, const std::string& docs, const Fonts& fonts)
 {
@@ -18,16 +19,19 @@ int run(const std::string& resources, const std::string& docs, const Fonts& font
     const std::vector<RenderedBitmap> bitmaps = renderBitmaps(fonts);
     Bitmaps decoded;
     int i = 0;
-    for (const auto& [spec, surface] : bitmaps) {
+    for (const auto& [spec, surface] : bitmaps)
+    {
         const auto png = encodePng(surface.get(), error);
-        if (!png || !writeFile(resources + "/" + bitmapFileName(spec->resource), *png, error)) {
+        if (!png || !writeFile(resources + "/" + bitmapFileName(spec->resource), *png, error))
+        {
             std::fprintf(stderr, "sorvelt-artwork: %s\n", error.c_str());
             return 1;
         }
         // The picture of the editor is built from the bytes we ship, not from
         // the surfaces, so it shows any loss the encoding brings.
         auto image = decodePng(*png, error);
-        if (!image) {
+        if (!image)
+        {
             std::fprintf(stderr, "sorvelt-artwork: %s\n", error.c_str());
             return 1;
         }
@@ -37,27 +41,29 @@ int run(const std::string& resources, const std::string& docs, const Fonts& font
     const EditorValues shown{0.375f, 0.6f, 0.5f, 0.5f, 0.8f};
     const Surface editor = renderComposite(fonts, decoded, shown);
     const auto png = encodePng(editor.get(), error);
-    if (!png || !writeFile(docs + "/editor-artwork.png", *png, error)) {
+    if (!png || !writeFile(docs + "/editor-artwork.png", *png, error))
+    {
         std::fprintf(stderr, "sorvelt-artwork: %s\n", error.c_str());
         return 1;
     }
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr,
-                     "usage: sorvelt-artwork RESOURCES_DIR DOCS_DIR\n"
-                     "  writes bmp00128.png .. bmp00134.png into RESOURCES_DIR\n"
-                     "  and editor-artwork.png (the assembled editor) into DOCS_DIR\n");
+    if (argc != 3)
+    {
+        std::fprintf(stderr, "usage: sorvelt-artwork RESOURCES_DIR DOCS_DIR\n"
+                             "  writes bmp00128.png .. bmp00134.png into RESOURCES_DIR\n"
+                             "  and editor-artwork.png (the assembled editor) into DOCS_DIR\n");
         return 2;
     }
     std::string error;
     auto fonts = Fonts::load(SORVELT_FONT_REGULAR, SORVELT_FONT_BOLD, error);
-    if (!fonts) {
+    if (!fonts)
+    {
         std::fprintf(stderr, "sorvelt-artwork: %s\n", error.c_str());
         return 1;
     }

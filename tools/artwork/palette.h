@@ -4,10 +4,12 @@
 
 #include <cairo.h>
 
-namespace sorvelt::artwork {
+namespace sorvelt::artwork
+{
 
 /// A straight (not premultiplied) colour with opacity, channels 0..1.
-struct Colour {
+struct Colour
+{
     double r, g, b, a;
 };
 
@@ -16,13 +18,17 @@ constexpr Colour rgb(unsigned hex, double alpha = 1.0)
     return {((hex >> 16) & 0xff) / 255.0, ((hex >> 8) & 0xff) / 255.0, (hex & 0xff) / 255.0, alpha};
 }
 
-inline void setColour(cairo_t* cr, const Colour& c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
+inline void setColour(cairo_t* cr, const Colour& c)
+{
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
+}
 inline void addStop(cairo_pattern_t* p, double offset, const Colour& c)
 {
     cairo_pattern_add_color_stop_rgba(p, offset, c.r, c.g, c.b, c.a);
 }
 
-namespace palette {
+namespace palette
+{
 constexpr Colour kBodyTop = rgb(0x2d3036);
 constexpr Colour kBodyBottom = rgb(0x1f2125);
 constexpr Colour kTitleBar = rgb(0x16171a);
@@ -42,6 +48,6 @@ constexpr Colour kShadow = rgb(0x000000, 0.55);
 constexpr Colour kLcdTop = rgb(0xf3ecd5);
 constexpr Colour kLcdBottom = rgb(0xddd3b4);
 constexpr Colour kLedOff = rgb(0x3a2a14);
-}  // namespace palette
+} // namespace palette
 
-}  // namespace sorvelt::artwork
+} // namespace sorvelt::artwork
