@@ -254,7 +254,9 @@ void CViewContainer::draw(CDrawContext* context)
     target->getClipRect(oldClip);
 
     CRect r(0, 0, size.right - size.left, size.bottom - size.top);
-    target->setClipRect(bounded(r, clip));
+    // Children are held inside the container too, as a partial redraw holds them.
+    const CRect newClip = bounded(r, clip);
+    target->setClipRect(newClip);
     if (background) {
         if (transparency)
             background->drawTransparent(target, r, backgroundOffset);
@@ -268,7 +270,7 @@ void CViewContainer::draw(CDrawContext* context)
     for (ChildEntry* entry = firstChild; entry; entry = entry->next) {
         CRect childSize;
         entry->view->getViewSize(childSize);
-        target->setClipRect(bounded(childSize, clip));
+        target->setClipRect(bounded(childSize, newClip));
         entry->view->draw(target);
     }
 
