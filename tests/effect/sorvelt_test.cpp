@@ -10,6 +10,7 @@
 #include <string>
 
 #include "effect/stringconvert.h"
+#include "plugin/aeffguieditor.h"
 #include "tests/effect/effect_host.h"
 
 namespace {
@@ -232,6 +233,38 @@ TEST(SorveltConverters, ValuesNoIntegerHoldsStayDefined) {
   char text[kStringConvertBufferSize];
   elevationDegreeStringConvert(huge, text);
   EXPECT_LT(std::strlen(text), static_cast<size_t>(kStringConvertBufferSize));
+}
+
+// Stands in for the bitmap editor: records what the effect forwards to it.
+class RecordingEditor : public AEffGUIEditor {
+ public:
+  explicit RecordingEditor(AudioEffect* effect) : AEffGUIEditor(effect) {}
+  void setParameter(VstInt32 index, float value) override {
+    calls += std::to_string(index) + "=" + std::to_string(value) + " ";
+  }
+  std::string calls;
+};
+
+TEST(SorveltParameters, EveryChangeIsForwardedToTheEditor) {
+  Host host;
+  Sorvelt& effect = host.effect();
+  AEffEditor* built = effect.getEditor();
+  effect.setEditor(nullptr);
+  delete built;
+  auto* editor = new RecordingEditor(&effect);  // the effect owns it from here
+  ASSERT_EQ(effect.getEditor(), editor);
+
+  host.set(SourceWidth, 0.25f);
+  host.set(9, 0.5f);  // no such parameter: nothing stored, still forwarded
+  EXPECT_EQ(editor->calls, "2=0.250000 9=0.500000 ");
+  EXPECT_EQ(host.get(9), 0.0f);
+
+  editor->calls.clear();
+  host.dispatch(effSetProgram, 0, 0);
+  EXPECT_EQ(editor->calls, "0=0.500000 1=0.500000 2=0.250000 3=0.000000 4=1.000000 ");
+
+  // The has-editor flag follows the editor.
+  EXPECT_EQ(host.record->flags & effFlagsHasEditor, effFlagsHasEditor);
 }
 
 TEST(SorveltLifecycle, ResumeAndSuspendKeepTheFilterHistories) {
