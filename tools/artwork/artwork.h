@@ -13,7 +13,7 @@ namespace sorvelt::artwork
 
 struct RenderedBitmap
 {
-    const BitmapSpec* spec;
+    const BitmapLayout* layout;
     Surface surface;
 };
 

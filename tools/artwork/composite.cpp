@@ -23,9 +23,9 @@ void blit(cairo_t* cr, const Image& image, const Rect& at, int sourceY)
     cairo_restore(cr);
 }
 
-void knob(cairo_t* cr, const Image& strip, const BitmapSpec& spec, const Rect& at, float value)
+void knob(cairo_t* cr, const Image& strip, const BitmapLayout& layout, const Rect& at, float value)
 {
-    blit(cr, strip, at, animKnobFrame(value, spec) * spec.frameHeight);
+    blit(cr, strip, at, animKnobFrame(value, layout) * layout.frameHeight);
 }
 
 void readout(cairo_t* cr, const Fonts& fonts, const Image& plate, const Rect& at, const char* text)

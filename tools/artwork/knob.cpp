@@ -139,7 +139,7 @@ void paintKnob(cairo_t* cr, const KnobStyle& style, double value)
     cairo_restore(cr);
 }
 
-Surface renderKnobStrip(const KnobStyle& style, const BitmapSpec& strip)
+Surface renderKnobStrip(const KnobStyle& style, const BitmapLayout& strip)
 {
     return renderStrip(
         strip.frameWidth, strip.frameHeight, strip.frames,

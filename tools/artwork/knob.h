@@ -40,6 +40,6 @@ double pointerAngle(Sweep sweep, double value);
 void paintKnob(cairo_t* cr, const KnobStyle& style, double value);
 
 /// The whole strip: frame k of N shows value k / (N - 1).
-Surface renderKnobStrip(const KnobStyle& style, const BitmapSpec& strip);
+Surface renderKnobStrip(const KnobStyle& style, const BitmapLayout& strip);
 
 } // namespace sorvelt::artwork

@@ -5,7 +5,7 @@
 namespace sorvelt::artwork
 {
 
-int animKnobFrame(float value, const BitmapSpec& strip)
+int animKnobFrame(float value, const BitmapLayout& strip)
 {
     if (!(value >= 0.f)) return 0;
     const int total = (strip.frames - 1) * strip.frameHeight;

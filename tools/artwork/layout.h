@@ -37,7 +37,7 @@ constexpr std::array<Rect, 9> kControlRects{kAzimuthKnob,      kElevationKnob, k
                                             kElevationDisplay, kWidthDisplay,  kGainDisplay};
 
 /// One bitmap: its resource number and its frames, stacked top to bottom.
-struct BitmapSpec
+struct BitmapLayout
 {
     int resource;
     int frameWidth;
@@ -46,20 +46,20 @@ struct BitmapSpec
     constexpr int height() const { return frameHeight * frames; }
 };
 
-constexpr BitmapSpec kBackgroundBitmap{128, kEditorWidth, kEditorHeight, 1};
-constexpr BitmapSpec kAzimuthStrip{129, 45, 45, 361};
-constexpr BitmapSpec kElevationStrip{130, 45, 45, 181};
-constexpr BitmapSpec kWidthStrip{131, 50, 50, 181};
-constexpr BitmapSpec kGainStrip{132, 50, 50, 101};
-constexpr BitmapSpec kSwitchStrip{133, 60, 60, 3};
-constexpr BitmapSpec kDisplayBitmap{134, 40, 24, 1};
+constexpr BitmapLayout kBackgroundBitmap{128, kEditorWidth, kEditorHeight, 1};
+constexpr BitmapLayout kAzimuthStrip{129, 45, 45, 361};
+constexpr BitmapLayout kElevationStrip{130, 45, 45, 181};
+constexpr BitmapLayout kWidthStrip{131, 50, 50, 181};
+constexpr BitmapLayout kGainStrip{132, 50, 50, 101};
+constexpr BitmapLayout kSwitchStrip{133, 60, 60, 3};
+constexpr BitmapLayout kDisplayBitmap{134, 40, 24, 1};
 
 /// The switch's positions; the strip holds one picture per position, first on top.
 constexpr int kSwitchPositions = 3;
 
 /// The strip frame an animated knob shows for a value: the whole part of
 /// value x (frames - 1), so only a value of exactly 1 reaches the last frame.
-int animKnobFrame(float value, const BitmapSpec& strip);
+int animKnobFrame(float value, const BitmapLayout& strip);
 
 /// The picture the vertical switch shows for a value: the nearest position.
 int switchPicture(float value);

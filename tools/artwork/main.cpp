@@ -19,10 +19,10 @@ int run(const std::string& resources, const std::string& docs, const Fonts& font
     const std::vector<RenderedBitmap> bitmaps = renderBitmaps(fonts);
     Bitmaps decoded;
     int i = 0;
-    for (const auto& [spec, surface] : bitmaps)
+    for (const auto& [layout, surface] : bitmaps)
     {
         const auto png = encodePng(surface.get(), error);
-        if (!png || !writeFile(resources + "/" + bitmapFileName(spec->resource), *png, error))
+        if (!png || !writeFile(resources + "/" + bitmapFileName(layout->resource), *png, error))
         {
             std::fprintf(stderr, "sorvelt-artwork: %s\n", error.c_str());
             return 1;

@@ -29,7 +29,7 @@ protected:
         fonts_ = Fonts::load(SORVELT_FONT_REGULAR, SORVELT_FONT_BOLD, error).release();
         ASSERT_NE(fonts_, nullptr) << error;
         for (RenderedBitmap& b : renderBitmaps(*fonts_))
-            images_[b.spec->resource] = toImage(b.surface.get());
+            images_[b.layout->resource] = toImage(b.surface.get());
     }
     static void TearDownTestSuite()
     {
@@ -129,9 +129,9 @@ TEST_F(Artwork, BitmapsHaveTheSizesAndFrameCountsTheEditorLoads)
     for (size_t i = 0; i < bitmaps.size(); ++i)
     {
         SCOPED_TRACE(table[i].resource);
-        EXPECT_EQ(bitmaps[i].spec->resource, table[i].resource);
-        EXPECT_EQ(bitmaps[i].spec->frames, table[i].frames);
-        EXPECT_EQ(bitmaps[i].spec->frameHeight, table[i].frameHeight);
+        EXPECT_EQ(bitmaps[i].layout->resource, table[i].resource);
+        EXPECT_EQ(bitmaps[i].layout->frames, table[i].frames);
+        EXPECT_EQ(bitmaps[i].layout->frameHeight, table[i].frameHeight);
         EXPECT_EQ(cairo_image_surface_get_width(bitmaps[i].surface.get()), table[i].width);
         EXPECT_EQ(cairo_image_surface_get_height(bitmaps[i].surface.get()), table[i].height);
     }
@@ -323,7 +323,7 @@ TEST(ArtworkLayout, FramesAreChosenAsTheControlsChooseThem)
 {
     struct KnobCase
     {
-        const BitmapSpec* strip;
+        const BitmapLayout* strip;
         float value;
         int frame;
     };
