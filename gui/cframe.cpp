@@ -460,10 +460,11 @@ void CFrame::onPlatformPaint(const CRect& updateRect)
 {
     if (!window)
         return;
+    // The window's surface is the back buffer: draw into it, and the context copies it to the
+    // screen once as it goes.
     CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
     drawRect(context, updateRect);
     context->forget();
-    window->flush(updateRect);
 }
 
 void CFrame::onPlatformMouseDown(const CPoint& where)
