@@ -40,17 +40,16 @@ bool CVerticalSwitch::isTypeOf(const char* name) const
 long CVerticalSwitch::position() const
 {
     if (iMaxPositions < 2) return 0;
-    const long k = truncatePixels(static_cast<double>(iMaxPositions - 1) * currentValue() + 0.5);
-    return k < 0 ? 0 : k;
+    return truncatePixels(static_cast<double>(iMaxPositions - 1) * currentValue() + 0.5);
 }
 
 void CVerticalSwitch::draw(CDrawContext* context)
 {
     if (CBitmap* bitmap = getBackground())
     {
-        // A value above 1 asks for a picture past the strip; the bitmap clips that source.
+        // A value outside 0..1 asks for a picture outside the strip; the bitmap clips that source.
         CRect target = size;
-        const CPoint source(0, position() * heightOfOneImage);
+        const CPoint source(0, truncatePixels(static_cast<double>(position()) * heightOfOneImage));
         if (getTransparency())
             bitmap->drawTransparent(context, target, source);
         else

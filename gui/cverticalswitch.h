@@ -24,7 +24,8 @@ public:
     long getSubPixmaps() const { return subPixmaps; }
     long getHeightOfOneImage() const { return heightOfOneImage; }
     long getMaxPositions() const { return iMaxPositions; }
-    /// The position the current value shows: the nearest one, halves going up.
+    /// The picture the current value shows: the nearest position, halves going up (may lie
+    /// outside 0..iMaxPositions - 1 for a value the owner set outside 0..1).
     long position() const;
 
 protected:

@@ -5,8 +5,10 @@
 #include "gui/cknob.h"
 #include "tests/gui/control_harness.h"
 
-namespace controls_test {
-namespace {
+namespace controls_test
+{
+namespace
+{
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
@@ -21,12 +23,15 @@ TEST(AnimKnobFrames, ValueChoosesTheFrameRoundingDown)
         float value;
         long sourceY;
     } cases[] = {
-        {361, 45, false, 0.5f, 180 * 45},  {361, 45, false, 0.999f, 359 * 45}, {361, 45, false, 1.f, 360 * 45},
-        {361, 45, false, 0.f, 0},          {361, 45, false, -0.1f, 0},         {361, 45, false, kNaN, 0},
-        {361, 45, false, 0.0028f, 45},     {361, 45, false, 0.0027f, 0},       {101, 50, false, 0.5f, 2500},
-        {361, 45, true, 1.f, 0},           {361, 45, true, 0.f, 360 * 45},     {361, 45, true, 0.5f, 180 * 45},
-        {361, 45, true, 1.5f, 0},          {361, 45, true, kNaN, 0},           {3, 60, false, 0.49f, 0},
-        {1, 60, false, 0.7f, 0},           {0, 60, false, 0.7f, 0},
+        {361, 45, false, 0.5f, 180 * 45}, {361, 45, false, 0.999f, 359 * 45},
+        {361, 45, false, 1.f, 360 * 45},  {361, 45, false, 0.f, 0},
+        {361, 45, false, -0.1f, 0},       {361, 45, false, kNaN, 0},
+        {361, 45, false, 0.0028f, 45},    {361, 45, false, 0.0027f, 0},
+        {101, 50, false, 0.5f, 2500},     {361, 45, true, 1.f, 0},
+        {361, 45, true, 0.f, 360 * 45},   {361, 45, true, 0.5f, 180 * 45},
+        {361, 45, true, 1.5f, 0},         {361, 45, true, kNaN, 0},
+        {3, 60, false, 0.49f, 0},         {1, 60, false, 0.7f, 0},
+        {0, 60, false, 0.7f, 0},
     };
     for (const Case& c : cases)
     {
@@ -54,7 +59,7 @@ TEST(AnimKnobFrames, CountTakenFromTheBitmapWhenNotGiven)
         {CRect(0, 0, 10, 10), strip, 4, 10},
         {CRect(0, 0, 10, 20), strip, 2, 20},
         {CRect(0, 0, 10, 30), strip, 1, 30},
-        {CRect(0, 0, 10, 0), strip, 0, 0},   // no height: no frames, no division by zero
+        {CRect(0, 0, 10, 0), strip, 0, 0},     // no height: no frames, no division by zero
         {CRect(0, 0, 10, 10), nullptr, 0, 10}, // no bitmap: nothing to count
     };
     for (const Case& c : cases)
@@ -104,7 +109,8 @@ TEST_F(AnimKnobPicture, EachValueShowsItsWholeFrame)
     {
         float value;
         std::uint32_t colour;
-    } cases[] = {{0.f, red}, {0.49f, red}, {0.5f, green}, {0.99f, green}, {1.f, blue}, {-3.f, red}, {kNaN, red}};
+    } cases[] = {{0.f, red},  {0.49f, red}, {0.5f, green}, {0.99f, green},
+                 {1.f, blue}, {-3.f, red},  {kNaN, red}};
     for (const Case& c : cases)
     {
         const auto [top, bottom] = drawAt(c.value);

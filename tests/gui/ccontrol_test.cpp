@@ -8,8 +8,10 @@
 #include "gui/cverticalswitch.h"
 #include "tests/gui/control_harness.h"
 
-namespace controls_test {
-namespace {
+namespace controls_test
+{
+namespace
+{
 
 /// The smallest concrete control: drawing only records the drawn value.
 class PlainControl : public CControl
@@ -72,8 +74,8 @@ TEST(ControlBounce, ClampsIntoTheRange)
     {
         float min, max, value, expected;
     } cases[] = {
-        {0.f, 1.f, 1.3f, 1.f},  {0.f, 1.f, -0.2f, 0.f}, {0.f, 1.f, 0.7f, 0.7f},
-        {-2.f, 2.f, 3.f, 2.f},  {-2.f, 2.f, -3.f, -2.f}, {0.f, 1.f, 1.f, 1.f},
+        {0.f, 1.f, 1.3f, 1.f}, {0.f, 1.f, -0.2f, 0.f},  {0.f, 1.f, 0.7f, 0.7f},
+        {-2.f, 2.f, 3.f, 2.f}, {-2.f, 2.f, -3.f, -2.f}, {0.f, 1.f, 1.f, 1.f},
     };
     for (const Case& c : cases)
     {
@@ -173,17 +175,18 @@ TEST(ControlNames, EachClassAnswersItsOwnNameAndItsBases)
         {new CKnob(r, nullptr, 0, nullptr, nullptr, origin), {"CKnob", "CControl", "CView"}},
         {new CAnimKnob(r, nullptr, 0, 3, 40, nullptr, origin), {"CAnimKnob", "CKnob", "CControl", "CView"}},
         {new CParamDisplay(r), {"CParamDisplay", "CControl", "CView"}},
-        {new CVerticalSwitch(r, nullptr, 0, 3, 40, 3, nullptr, origin), {"CVerticalSwitch", "CControl", "CView"}},
+        {new CVerticalSwitch(r, nullptr, 0, 3, 40, 3, nullptr, origin),
+         {"CVerticalSwitch", "CControl", "CView"}},
     };
-    const char* all[] = {"CView", "CControl", "CKnob", "CAnimKnob", "CParamDisplay", "CVerticalSwitch",
-                         "CViewContainer", "CFrame", "CTextLabel", ""};
+    const char* all[] = {"CView",           "CControl",       "CKnob",  "CAnimKnob",  "CParamDisplay",
+                         "CVerticalSwitch", "CViewContainer", "CFrame", "CTextLabel", ""};
     for (const Case& c : cases)
     {
         for (const char* name : all)
         {
-            const bool expected = std::find_if(c.names.begin(), c.names.end(), [&](const char* n) {
-                                      return std::string(n) == name;
-                                  }) != c.names.end();
+            const bool expected =
+                std::find_if(c.names.begin(), c.names.end(),
+                             [&](const char* n) { return std::string(n) == name; }) != c.names.end();
             EXPECT_EQ(c.control->isTypeOf(name), expected) << c.names.front() << " asked " << name;
         }
         c.control->forget();

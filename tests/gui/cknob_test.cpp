@@ -7,8 +7,10 @@
 #include "plugin/aeffect.h"
 #include "tests/gui/control_harness.h"
 
-namespace controls_test {
-namespace {
+namespace controls_test
+{
+namespace
+{
 
 constexpr float kOneSixth = 1.f / 6.f;
 constexpr float kFiveSixths = 5.f / 6.f;
@@ -86,10 +88,8 @@ TEST(KnobMapping, CounterClockwiseSweepFromTheAngleSetters)
         float value;
         const char* where;
     } cases[] = {
-        {{22, 44}, kOneSixth, "6 o'clock"},
-        {{44, 22}, 0.5f, "3 o'clock"},
-        {{22, 0}, kFiveSixths, "top"},
-        {{0, 18}, 1.f, "dead zone above 9"},
+        {{22, 44}, kOneSixth, "6 o'clock"},  {{44, 22}, 0.5f, "3 o'clock"},
+        {{22, 0}, kFiveSixths, "top"},       {{0, 18}, 1.f, "dead zone above 9"},
         {{0, 26}, 0.f, "dead zone below 9"},
     };
     for (const Case& c : cases)
@@ -170,7 +170,10 @@ struct KnobDrag : ::testing::Test
         CPoint where = at;
         knob->mouse(context, where, button);
     }
-    void drag(long button, std::initializer_list<std::pair<long, CPoint>> moves) { drag(button, moves, click); }
+    void drag(long button, std::initializer_list<std::pair<long, CPoint>> moves)
+    {
+        drag(button, moves, click);
+    }
 
     void expectValues(const std::vector<float>& expected)
     {
@@ -250,13 +253,19 @@ TEST_F(KnobDrag, CircularDragSticksAtTheEndItCameFrom)
     const CPoint top(100, 50);
     auto at = [&](int x, int y) { return CPoint(x - top.x, y - top.y); };
 
-    drag(1, {{1, at(150, 100)}, {1, at(110, 150)}, {1, at(90, 150)}, {1, at(50, 100)},
-             {1, at(110, 150)}, {1, at(150, 100)}},
+    drag(1,
+         {{1, at(150, 100)},
+          {1, at(110, 150)},
+          {1, at(90, 150)},
+          {1, at(50, 100)},
+          {1, at(110, 150)},
+          {1, at(150, 100)}},
          top);
     expectValues({0.5f, kFiveSixths, 1.f, 1.f, 1.f, 1.f, kFiveSixths});
 
     startAt(0.2f);
-    drag(1, {{1, at(50, 100)}, {1, at(90, 150)}, {1, at(110, 150)}, {1, at(150, 100)}, {1, at(50, 100)}}, top);
+    drag(1, {{1, at(50, 100)}, {1, at(90, 150)}, {1, at(110, 150)}, {1, at(150, 100)}, {1, at(50, 100)}},
+         top);
     expectValues({0.5f, kOneSixth, 0.f, 0.f, 0.f, kOneSixth});
     std::swap(knob, big);
 }
@@ -292,12 +301,12 @@ TEST_F(KnobDrag, ModifierClickGoesToTheListenerFirst)
         float expected;
         size_t edits;
     } cases[] = {
-        {1, 1 | 8, true, 0.2f, 0},   // taken: no drag at all
-        {1, 17, true, 0.2f, 0},      // taken: no reset either
-        {0, 17, true, 0.5f, 2},      // declined: the reset runs
-        {1, 1, false, 0.2f, 2},      // no modifier: not offered
-        {1, 4 | 8, false, 0.2f, 0},  // no left button: nothing at all
-        {1, 1 | 64, true, 0.2f, 0},  // the system key counts as a modifier
+        {1, 1 | 8, true, 0.2f, 0},  // taken: no drag at all
+        {1, 17, true, 0.2f, 0},     // taken: no reset either
+        {0, 17, true, 0.5f, 2},     // declined: the reset runs
+        {1, 1, false, 0.2f, 2},     // no modifier: not offered
+        {1, 4 | 8, false, 0.2f, 0}, // no left button: nothing at all
+        {1, 1 | 64, true, 0.2f, 0}, // the system key counts as a modifier
     };
     for (const Case& c : cases)
     {
@@ -317,7 +326,8 @@ TEST_F(KnobDrag, ModifierClickGoesToTheListenerFirst)
 TEST_F(KnobDrag, ButtonsReadFromThePlatformWhenNotGiven)
 {
     frame.knobMode = kLinearKnobMode;
-    frame.mouse().scriptMouse({{1, click}, {1, CPoint(click.x + 20, click.y)}, {0, CPoint(click.x + 20, click.y)}});
+    frame.mouse().scriptMouse(
+        {{1, click}, {1, CPoint(click.x + 20, click.y)}, {0, CPoint(click.x + 20, click.y)}});
     CPoint where = click;
     knob->mouse(context, where, -1);
     EXPECT_NEAR(knob->getValue(), 0.3f, 1e-6);

@@ -15,7 +15,8 @@
 #include "gui/coffscreencontext.h"
 #include "gui/headless/headlessplatform.h"
 
-namespace controls_test {
+namespace controls_test
+{
 
 using namespace VSTGUI;
 
@@ -98,6 +99,7 @@ public:
     {
         values.push_back(control->getValue());
         contexts.push_back(context);
+        if (markDirty) control->setDirty(true); // as the editor does after each automated change
     }
     long controlModifierClicked(CDrawContext*, CControl*, long button) override
     {
@@ -109,6 +111,7 @@ public:
     std::vector<CDrawContext*> contexts;
     std::vector<long> modifierButtons;
     long modifierAnswer = 0;
+    bool markDirty = false;
 };
 
 /// Packs a colour the way HeadlessWindow::pixelAt and pixelOf report opaque pixels.
@@ -122,8 +125,7 @@ inline std::uint32_t packed(CColor c)
 inline std::uint32_t pixelOf(CDrawContext& context, int x, int y)
 {
     const PixelBuffer pixels = context.getPixelBuffer();
-    if (!pixels.isValid() || x < 0 || y < 0 || x >= pixels.width || y >= pixels.height)
-        return 0xdeadbeef;
+    if (!pixels.isValid() || x < 0 || y < 0 || x >= pixels.width || y >= pixels.height) return 0xdeadbeef;
     const std::uint8_t* p = pixels.pixel(x, y);
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;

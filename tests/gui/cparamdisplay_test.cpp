@@ -7,8 +7,10 @@
 #include "gui/cparamdisplay.h"
 #include "tests/gui/control_harness.h"
 
-namespace controls_test {
-namespace {
+namespace controls_test
+{
+namespace
+{
 
 std::string textOf(CParamDisplay& display)
 {
@@ -17,14 +19,20 @@ std::string textOf(CParamDisplay& display)
     return text;
 }
 
-void degrees(float value, char* text) { std::snprintf(text, 256, "%d deg", static_cast<int>(value * 360.f)); }
+void degrees(float value, char* text)
+{
+    std::snprintf(text, 256, "%d deg", static_cast<int>(value * 360.f));
+}
 
 void scaled(float value, char* text, void* userData)
 {
     std::snprintf(text, 256, "%g", static_cast<double>(value * *static_cast<float*>(userData)));
 }
 
-void runaway(float, char* text) { std::memset(text, '8', CParamDisplay::kTextSize); }
+void runaway(float, char* text)
+{
+    std::memset(text, '8', CParamDisplay::kTextSize);
+}
 
 TEST(ParamDisplayText, DefaultFormatHasTwoDecimals)
 {
@@ -137,8 +145,7 @@ struct ParamDisplayPicture : ::testing::Test
     {
         for (int y = 0; y < 44; ++y)
             for (int x = 0; x < 60; ++x)
-                if ((x < 10 || x >= 50 || y < 10 || y >= 34) && at(x, y) != packed(kBlueCColor))
-                    return false;
+                if ((x < 10 || x >= 50 || y < 10 || y >= 34) && at(x, y) != packed(kBlueCColor)) return false;
         return true;
     }
 };
