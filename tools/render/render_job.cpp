@@ -132,7 +132,7 @@ int renderAll(PluginHost& host, AudioSource& source, SoundFileSink& sink, const 
         feed[static_cast<size_t>(c)] = c;
     if (options.ambix)
         feed = {0, 3, 1, 2};
-    const double ambixW = 1.0 / std::sqrt(2.0); // SN3D W is FuMa W times the square root of 2
+    const double sqrtTwo = std::sqrt(2.0); // SN3D W is the classic W times the square root of 2
 
     std::vector<double> peaks(static_cast<size_t>(outChannels), 0.0);
     ProgressBar progress(err, ::isatty(::fileno(err)) != 0, source.frames());
@@ -160,7 +160,7 @@ int renderAll(PluginHost& host, AudioSource& source, SoundFileSink& sink, const 
         }
         if (options.ambix)
             for (size_t i = 0; i < n; ++i)
-                inputs[0][i] = static_cast<Sample>(inputs[0][i] * ambixW);
+                inputs[0][i] = static_cast<Sample>(inputs[0][i] / sqrtTwo);
 
         if (automation.moves())
             automation.apply(host, std::min(b, blockCount - 1), blockCount);
