@@ -36,12 +36,15 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t count)
 
 void quietWarning(png_structp, png_const_charp) {}
 
+/// libpng's default handler prints; a plug-in keeps the host's terminal quiet and just fails.
+[[noreturn]] void quietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
 /// Decodes into `pixels` (already empty). Only plain data lives in this frame after setjmp,
 /// so libpng's longjmp skips no destructor.
 bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::uint8_t>& pixels, std::int32_t& outWidth,
                std::int32_t& outHeight)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, quietWarning);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     if (!png)
         return false;
     png_infop info = png_create_info_struct(png);
