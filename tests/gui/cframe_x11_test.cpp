@@ -1,0 +1,313 @@
+// CFrame in a real X11 window: a small test host makes a top-level window, the frame opens
+// inside it, exposure paints it, xdotool clicks and scrolls reach the views, frames come and
+// go (also after the host destroyed its window) without errors or leaks.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include "gui/cframe.h"
+#include "gui/coffscreencontext.h"
+#include "gui/cviewcontainer.h"
+#include "tests/gui/view_harness.h"
+
+using namespace VSTGUI;
+using sorvelt_test::ProbeView;
+
+namespace {
+
+constexpr int kWidth = 420;
+constexpr int kHeight = 200;
+
+/// The host's side: its own connection and a top-level window the plug-in window goes into.
+class TestHost {
+public:
+    TestHost()
+    {
+        const char* name = std::getenv("DISPLAY");
+        if (!name || !*name) {
+            error = "DISPLAY is not set: these tests need an X server (the test command starts Xvfb)";
+            return;
+        }
+        display = XOpenDisplay(name);
+        if (!display)
+            error = std::string("cannot open display ") + name;
+    }
+    ~TestHost()
+    {
+        if (display)
+            XCloseDisplay(display);
+    }
+
+    /// A mapped top-level window, waited for until the server has shown it.
+    Window openWindow(bool map = true, int x = 0, int y = 0)
+    {
+        const int screen = DefaultScreen(display);
+        Window window = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, kWidth, kHeight, 0, 0,
+                                            WhitePixel(display, screen));
+        XSelectInput(display, window, StructureNotifyMask);
+        if (map)
+            mapAndWait(window);
+        XSync(display, False);
+        return window;
+    }
+    void mapAndWait(Window window)
+    {
+        XMapWindow(display, window);
+        XEvent event;
+        do
+            XWindowEvent(display, window, StructureNotifyMask, &event);
+        while (event.type != MapNotify);
+    }
+    void destroyWindow(Window window)
+    {
+        XDestroyWindow(display, window);
+        XSync(display, False);
+    }
+    /// The one child our frame made inside `parent`.
+    Window childOf(Window parent)
+    {
+        Window root = 0, up = 0, *children = nullptr;
+        unsigned int count = 0;
+        Window child = 0;
+        if (XQueryTree(display, parent, &root, &up, &children, &count) && count > 0)
+            child = children[count - 1];
+        if (children)
+            XFree(children);
+        return child;
+    }
+    /// The colour of every pixel of `window` as the screen shows it, 0xRRGGBB.
+    std::vector<std::uint32_t> readPixels(Window window)
+    {
+        std::vector<std::uint32_t> pixels;
+        XImage* image = XGetImage(display, window, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+        if (!image)
+            return pixels;
+        pixels.reserve(kWidth * kHeight);
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xffffffu);
+        XDestroyImage(image);
+        return pixels;
+    }
+
+    Display* display = nullptr;
+    std::string error;
+};
+
+void* asParent(Window window) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window)); }
+
+/// Idles the frame as a host would until `done` holds (or two seconds pass).
+bool idleUntil(CFrame& frame, const std::function<bool()>& done)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < end) {
+        frame.idle();
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+int xdotool(const std::string& arguments) { return std::system(("xdotool " + arguments).c_str()); }
+
+/// A frame over grey with a blue container at (100,50) holding a red view at (20,30,80,80).
+struct Editor {
+    explicit Editor(Window parent)
+    {
+        frame = new CFrame(CRect(0, 0, kWidth, kHeight), asParent(parent), nullptr);
+        frame->setBackgroundColor(kGreyCColor);
+        container = new CViewContainer(CRect(100, 50, 300, 150), frame);
+        container->setBackgroundColor(kBlueCColor);
+        frame->addView(container);
+        view = new ProbeView(CRect(20, 30, 80, 80), kRedCColor);
+        container->addView(view);
+        corner = new ProbeView(CRect(0, 0, 40, 40), kYellowCColor);
+        frame->addView(corner);
+    }
+    ~Editor() { frame->forget(); }
+
+    CFrame* frame;
+    CViewContainer* container;
+    ProbeView* view;
+    ProbeView* corner;
+};
+
+class CFrameX11 : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(host.display) << host.error; }
+    TestHost host;
+};
+
+TEST_F(CFrameX11, ExposurePaintsTheWindowAsTheOffscreenDrawingShowsIt)
+{
+    Window top = host.openWindow(false);
+    Editor editor(top);
+    ASSERT_NE(editor.frame->getPlatformWindow(), nullptr);
+    host.mapAndWait(top);
+
+    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.view->draws > 0 && editor.corner->draws > 0; }))
+        << "no exposure reached the frame";
+    Window child = host.childOf(top);
+    ASSERT_NE(child, 0u);
+    const std::vector<std::uint32_t> shown = host.readPixels(child);
+    ASSERT_EQ(shown.size(), static_cast<size_t>(kWidth * kHeight));
+
+    COffscreenContext expected(editor.frame, kWidth, kHeight, kBlackCColor);
+    editor.frame->draw(&expected);
+    const PixelBuffer drawn = expected.getPixelBuffer();
+    int mismatches = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const std::uint8_t* p = drawn.pixel(x, y);
+            const std::uint32_t rgb = (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[1]) << 8) | p[0];
+            if (shown[static_cast<size_t>(y * kWidth + x)] != rgb && ++mismatches <= 5)
+                ADD_FAILURE() << "pixel " << x << "," << y << " shows " << std::hex
+                              << shown[static_cast<size_t>(y * kWidth + x)] << " instead of " << rgb;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(shown[static_cast<size_t>(100 * kWidth + 150)], 0xff0000u);  // the red view
+    EXPECT_EQ(shown[static_cast<size_t>(10 * kWidth + 10)], 0xffff00u);    // the yellow corner
+    host.destroyWindow(top);
+}
+
+TEST_F(CFrameX11, ClicksAndWheelStepsReachTheViewAtItsLocalPoint)
+{
+    Window top = host.openWindow();
+    Editor editor(top);
+    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.view->draws > 0; }));
+    Window child = host.childOf(top);
+    const std::string where = "--window " + std::to_string(child) + " ";
+
+    ASSERT_EQ(xdotool("mousemove " + where + "150 100 click 1"), 0) << "xdotool failed";
+    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.view->clicks > 0; })) << "the click never arrived";
+    EXPECT_EQ(editor.view->clicks, 1);
+    EXPECT_EQ(editor.view->lastWhere, CPoint(50, 50));  // in the container's coordinates
+    EXPECT_EQ(editor.corner->clicks, 0);
+
+    CPoint pointer;
+    EXPECT_TRUE(editor.frame->getCurrentLocation(pointer));
+    EXPECT_EQ(pointer, CPoint(150, 100));
+    EXPECT_EQ(editor.frame->getCurrentView(), editor.container);
+
+    struct Step {
+        int button;
+        CMouseWheelAxis axis;
+        float distance;
+    };
+    const Step steps[] = {{4, kVerticalWheel, 1.0f}, {5, kVerticalWheel, -1.0f}};
+    for (const Step& step : steps) {
+        editor.view->lastDistance = 0;
+        ASSERT_EQ(xdotool("click " + where + std::to_string(step.button)), 0);
+        ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.view->lastDistance != 0; }))
+            << "wheel button " << step.button << " never arrived";
+        EXPECT_EQ(editor.view->lastDistance, step.distance);
+        EXPECT_EQ(editor.view->lastAxis, step.axis);
+    }
+    // Wheel buttons are no clicks.
+    EXPECT_EQ(editor.view->clicks, 1);
+
+    for (int type = kCursorDefault; type <= kCursorHand; ++type)
+        editor.frame->setCursor(static_cast<CCursorType>(type));
+    host.destroyWindow(top);
+}
+
+TEST_F(CFrameX11, IdleRepaintsWhatChanged)
+{
+    Window top = host.openWindow();
+    Editor editor(top);
+    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.view->draws > 0; }));
+    Window child = host.childOf(top);
+
+    editor.view->color = kGreenCColor;
+    editor.view->setDirty(true);
+    editor.frame->idle();
+    EXPECT_EQ(host.readPixels(child)[static_cast<size_t>(100 * kWidth + 150)], 0x00ff00u);
+    host.destroyWindow(top);
+}
+
+TEST_F(CFrameX11, TwoFramesLiveSideBySideAndOneClosesAlone)
+{
+    Window firstTop = host.openWindow();
+    Window secondTop = host.openWindow(true, 500, 300);  // side by side: both get exposed
+    auto* first = new Editor(firstTop);
+    Editor second(secondTop);
+    ASSERT_TRUE(idleUntil(*first->frame, [&] { return first->view->draws > 0; }));
+    ASSERT_TRUE(idleUntil(*second.frame, [&] { return second.view->draws > 0; }));
+    delete first;
+
+    second.view->color = kGreenCColor;
+    second.view->setDirty(true);
+    second.frame->idle();
+    EXPECT_EQ(host.readPixels(host.childOf(secondTop))[static_cast<size_t>(100 * kWidth + 150)], 0x00ff00u);
+    host.destroyWindow(firstTop);
+    host.destroyWindow(secondTop);
+}
+
+int hostErrors = 0;
+int countHostError(Display*, XErrorEvent*)
+{
+    ++hostErrors;
+    return 0;
+}
+
+TEST_F(CFrameX11, ClosingAfterTheHostDestroyedItsWindowIsHarmless)
+{
+    // The host's own X error handler must be in force again after every frame call.
+    auto* before = XSetErrorHandler(&countHostError);
+    // Noticed by the frame's idle first, then closed without noticing.
+    for (const bool idleFirst : {true, false}) {
+        Window top = host.openWindow();
+        auto* editor = new Editor(top);
+        ASSERT_TRUE(idleUntil(*editor->frame, [&] { return editor->view->draws > 0; }));
+        host.destroyWindow(top);
+        if (idleFirst) {
+            EXPECT_TRUE(idleUntil(*editor->frame, [&] { return !editor->frame->getOpenFlag(); }));
+            EXPECT_EQ(editor->frame->getSystemWindow(), nullptr);
+        } else {
+            editor->view->setDirty(true);
+            editor->frame->draw(editor->view);  // draws into a window that is gone
+            CPoint where;
+            editor->frame->getCurrentLocation(where);
+        }
+        delete editor;
+        auto* current = XSetErrorHandler(&countHostError);
+        EXPECT_EQ(current, &countHostError);
+    }
+    EXPECT_EQ(hostErrors, 0);  // the frame's errors on its gone window never reached the host
+    XSetErrorHandler(before);
+}
+
+TEST_F(CFrameX11, OpensAndClosesTenTimes)
+{
+    Window top = host.openWindow();
+    for (int i = 0; i < 10; ++i) {
+        SCOPED_TRACE(i);
+        Editor editor(top);
+        ASSERT_NE(editor.frame->getPlatformWindow(), nullptr);
+        // A fresh child is exposed as it maps: each frame paints once.
+        ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.view->draws > 0; }));
+    }
+    host.destroyWindow(top);
+}
+
+TEST_F(CFrameX11, AMissingParentWindowLeavesAFrameWithoutAWindow)
+{
+    Window top = host.openWindow();
+    host.destroyWindow(top);
+    Editor editor(top);  // the id no longer names a window
+    EXPECT_EQ(editor.frame->getPlatformWindow(), nullptr);
+    editor.frame->idle();
+    EXPECT_EQ(editor.view->draws, 0);
+}
+
+}  // namespace
