@@ -164,6 +164,9 @@ TEST(SorveltTexts, HostDisplays) {
       {InputFormat, 0.0f, "Mono"},         {InputFormat, 0.49f, "Mono"},
       {InputFormat, 0.5f, "Stereo"},       {InputFormat, 0.99f, "Stereo"},
       {InputFormat, 1.0f, "B-Format"},
+      // Far outside the host's range the fixed-point text gives up.
+      {SourceAzimuth, 30000.0f, "Huge!"},  {SourceElevation, 6e6f, "Huge!"},
+      {SourceWidth, 1e6f, "Huge!"},
   };
   Host host;
   for (const Case& c : cases) {
