@@ -72,7 +72,7 @@ std::set<std::string> exportedSymbols(const std::string& path)
 
 class Module {
 public:
-    explicit Module(const std::string& path) : handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+    explicit Module(const std::string& path) : handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE))
     {
         EXPECT_NE(handle, nullptr) << dlerror();
     }
