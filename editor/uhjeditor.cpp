@@ -100,6 +100,9 @@ UHJeditor::~UHJeditor()
 
 bool UHJeditor::open(void* ptr)
 {
+    // A host that opens again without closing gets a fresh window, not a second
+    // frame with the first one (and its platform window) left behind.
+    if (frame) close();
     systemWindow = ptr;
 
     CBitmap* knobBitmaps[] = {new CBitmap(kAzimuthKnobBitmap), new CBitmap(kElevationKnobBitmap),

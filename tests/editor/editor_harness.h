@@ -41,8 +41,7 @@ inline std::vector<HostEvent>& hostEvents()
 inline std::intptr_t recordingHost(AEffect*, std::int32_t opcode, std::int32_t index, std::intptr_t, void*,
                                    float opt)
 {
-    if (opcode == audioMasterVersion)
-        return 2400;
+    if (opcode == audioMasterVersion) return 2400;
     if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit)
         hostEvents().push_back({opcode, index, opt});
     return 0;
@@ -124,8 +123,7 @@ public:
     }
     ~EditorHost()
     {
-        if (record)
-            dispatch(effClose);
+        if (record) dispatch(effClose);
     }
     EditorHost(const EditorHost&) = delete;
     EditorHost& operator=(const EditorHost&) = delete;
@@ -134,8 +132,8 @@ public:
     UHJeditor* editor() const { return static_cast<UHJeditor*>(effect()->getEditor()); }
     CFrame* frame() const { return editor()->getFrame(); }
 
-    std::intptr_t dispatch(std::int32_t opcode, std::int32_t index = 0, std::intptr_t value = 0, void* ptr = nullptr,
-                           float opt = 0.0f)
+    std::intptr_t dispatch(std::int32_t opcode, std::int32_t index = 0, std::intptr_t value = 0,
+                           void* ptr = nullptr, float opt = 0.0f)
     {
         return record->dispatcher(record, opcode, index, value, ptr, opt);
     }

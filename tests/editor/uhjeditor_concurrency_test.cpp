@@ -17,16 +17,18 @@ TEST(UHJeditorConcurrency, AutomationWhileTheWindowOpensDrawsAndCloses)
     std::atomic<bool> done{false};
     std::atomic<long> writes{0};
 
-    std::thread automation([&] {
-        float value = 0.0f;
-        while (!done.load(std::memory_order_relaxed))
+    std::thread automation(
+        [&]
         {
-            for (int index = 0; index < 5; ++index)
-                host.set(index, value);
-            value = value >= 1.0f ? 0.0f : value + 0.0625f;
-            writes.fetch_add(1, std::memory_order_relaxed);
-        }
-    });
+            float value = 0.0f;
+            while (!done.load(std::memory_order_relaxed))
+            {
+                for (int index = 0; index < 5; ++index)
+                    host.set(index, value);
+                value = value >= 1.0f ? 0.0f : value + 0.0625f;
+                writes.fetch_add(1, std::memory_order_relaxed);
+            }
+        });
 
     for (int round = 0; round < 8; ++round)
     {

@@ -73,9 +73,18 @@ std::vector<float> shownValues(const EditorHost& host)
     return values;
 }
 
-void literalNinety(float, char* text) { std::strcpy(text, "90"); }
-void literalHundredPercent(float, char* text) { std::strcpy(text, "100%"); }
-void literalNothing(float, char* text) { text[0] = 0; }
+void literalNinety(float, char* text)
+{
+    std::strcpy(text, "90");
+}
+void literalHundredPercent(float, char* text)
+{
+    std::strcpy(text, "100%");
+}
+void literalNothing(float, char* text)
+{
+    text[0] = 0;
+}
 
 /// A read-out styled as the editor's, showing a fixed text, drawn alone over black.
 Picture referenceReadout(CFrame* frame, const CRect& size, void (*text)(float, char*))
@@ -270,7 +279,8 @@ TEST_F(UHJeditorTest, SwitchShowsTheNearestPositionWhileTheEffectFloors)
         const char* effectFormat;
     };
     const Row rows[] = {
-        {0.0f, 0, "Mono"}, {0.24f, 0, "Mono"}, {0.7f, 1, "Stereo"}, {0.8f, 2, "Stereo"}, {1.0f, 2, "B-Format"},
+        {0.0f, 0, "Mono"},   {0.24f, 0, "Mono"},    {0.7f, 1, "Stereo"},
+        {0.8f, 2, "Stereo"}, {1.0f, 2, "B-Format"},
     };
     CControl* formatSwitch = host.control(kFormatSwitch);
     CRect size;
@@ -279,8 +289,9 @@ TEST_F(UHJeditorTest, SwitchShowsTheNearestPositionWhileTheEffectFloors)
     {
         SCOPED_TRACE(row.value);
         host.set(InputFormat, row.value);
-        EXPECT_EQ(drawAlone(host.frame(), formatSwitch).region(size),
-                  drawStripFrame(host.frame(), formatSwitch->getBackground(), size, 60, row.picture).region(size));
+        EXPECT_EQ(
+            drawAlone(host.frame(), formatSwitch).region(size),
+            drawStripFrame(host.frame(), formatSwitch->getBackground(), size, 60, row.picture).region(size));
         char text[64] = {};
         host.dispatch(effGetParamDisplay, InputFormat, 0, text);
         EXPECT_STREQ(text, row.effectFormat);
@@ -340,6 +351,30 @@ TEST_F(UHJeditorTest, BitmapsEndWithTheReferencesOfTheirHolders)
     ASSERT_TRUE(host.openEditor());
     EXPECT_EQ(host.frame()->getBackground(), background);
     EXPECT_EQ(background->getNbReference(), 2);
+}
+
+TEST_F(UHJeditorTest, OpeningTwiceReplacesTheWindow)
+{
+    ASSERT_TRUE(host.openEditor());
+    CBitmap* background = host.frame()->getBackground();
+    ASSERT_TRUE(host.openEditor());
+    // One frame holds the background: the first one was closed, not leaked.
+    EXPECT_EQ(background->getNbReference(), 2);
+    EXPECT_EQ(host.frame()->getNbViews(), kViewCount);
+}
+
+TEST(UHJeditorLifetime, ClosingThePlugInWithTheWindowOpenReleasesTheWindow)
+{
+    CBitmap* background = nullptr;
+    {
+        EditorHost host;
+        ASSERT_TRUE(host.openEditor());
+        background = host.frame()->getBackground();
+        background->remember();
+        EXPECT_EQ(background->getNbReference(), 3);
+    } // effClose without effEditClose
+    EXPECT_EQ(background->getNbReference(), 1);
+    background->forget();
 }
 
 TEST_F(UHJeditorTest, EveryOpenSelectsLinearKnobs)
