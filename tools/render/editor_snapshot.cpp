@@ -34,12 +34,9 @@ bool captureSteadyPicture(EditorHostWindow& host, RgbImage& image, std::string& 
         }
         host.idleEditor();
         std::this_thread::sleep_for(kInterval);
-        if (idles < kMinimumIdles)
-            continue;
-        if (!host.capture(image, error))
-            return false;
-        if (image.pixels == previous.pixels)
-            return true;
+        if (idles < kMinimumIdles) continue;
+        if (!host.capture(image, error)) return false;
+        if (image.pixels == previous.pixels) return true;
         previous = image;
     }
     error = "the editor's picture did not settle";
@@ -53,10 +50,8 @@ struct PngFile
     png_infop info = nullptr;
     ~PngFile()
     {
-        if (png)
-            png_destroy_write_struct(&png, info ? &info : nullptr);
-        if (file)
-            std::fclose(file);
+        if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
+        if (file) std::fclose(file);
     }
 };
 
@@ -70,8 +65,7 @@ bool encodePng(const RgbImage& image, const std::string& path, std::string& erro
         return false;
     }
     out.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (out.png)
-        out.info = png_create_info_struct(out.png);
+    if (out.png) out.info = png_create_info_struct(out.png);
     if (!out.png || !out.info)
     {
         error = "out of memory while encoding the picture";
@@ -83,8 +77,9 @@ bool encodePng(const RgbImage& image, const std::string& path, std::string& erro
         return false;
     }
     png_init_io(out.png, out.file);
-    png_set_IHDR(out.png, out.info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
-                 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(out.png, out.info, static_cast<png_uint_32>(image.width),
+                 static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(out.png, out.info);
     for (int row = 0; row < image.height; ++row)
         png_write_row(out.png, image.pixels.data() + static_cast<size_t>(row) * image.width * 3);
@@ -122,8 +117,7 @@ bool writePng(const RgbImage& image, const std::string& path, std::string& error
             written = false;
         }
     }
-    if (!written)
-        fs::remove(temporary, code);
+    if (!written) fs::remove(temporary, code);
     return written;
 }
 

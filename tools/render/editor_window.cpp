@@ -9,26 +9,21 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "plugin/aeffect.h"
+#include "tools/render/editor_snapshot.h"
+#include "tools/render/options.h"
+#include "tools/render/plugin_host.h"
+#include "tools/render/units.h"
 
 namespace sorvelt::render
 {
 
 namespace
 {
-
-/// The editor's size as effEditGetRect hands it out: four 16-bit values.
-struct EditorRect
-{
-    int16_t top;
-    int16_t left;
-    int16_t bottom;
-    int16_t right;
-};
 
 std::atomic<bool> windowRunning{false};
 std::atomic<bool> stopRequested{false};
@@ -70,11 +65,9 @@ int componentWidth(unsigned long mask)
 uint8_t component(unsigned long pixel, unsigned long mask)
 {
     const int bits = componentWidth(mask);
-    if (bits == 0)
-        return 0;
+    if (bits == 0) return 0;
     const unsigned long v = (pixel & mask) >> componentShift(mask);
-    if (bits >= 8)
-        return static_cast<uint8_t>(v >> (bits - 8));
+    if (bits >= 8) return static_cast<uint8_t>(v >> (bits - 8));
     return static_cast<uint8_t>((v * 255) / ((1ul << bits) - 1));
 }
 
@@ -94,7 +87,7 @@ std::unique_ptr<EditorHostWindow> EditorHostWindow::open(AEffect* effect, Kind k
         error = "the plug-in has no editor";
         return nullptr;
     }
-    EditorRect* rect = nullptr;
+    ERect* rect = nullptr;
     if (dispatch(effect, effEditGetRect, 0, &rect) == 0 || !rect)
     {
         error = "the plug-in did not report its editor size";
@@ -127,8 +120,8 @@ std::unique_ptr<EditorHostWindow> EditorHostWindow::open(AEffect* effect, Kind k
     attributes.event_mask = StructureNotifyMask;
     attributes.override_redirect = kind == Kind::Undecorated ? True : False;
     host->window = XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
-                                 static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                                 CWBackPixel | CWEventMask | CWOverrideRedirect, &attributes);
+                                 static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                                 CopyFromParent, CWBackPixel | CWEventMask | CWOverrideRedirect, &attributes);
     host->editorWidth = width;
     host->editorHeight = height;
 
@@ -164,19 +157,18 @@ std::unique_ptr<EditorHostWindow> EditorHostWindow::open(AEffect* effect, Kind k
     return host;
 }
 
-EditorHostWindow::EditorHostWindow(AEffect* effect, std::unique_ptr<Private> x) : effect(effect), x(std::move(x))
+EditorHostWindow::EditorHostWindow(AEffect* effect, std::unique_ptr<Private> x)
+    : effect(effect), x(std::move(x))
 {
 }
 
 EditorHostWindow::~EditorHostWindow()
 {
     // The editor goes first, while its parent window still exists, as a polite host does.
-    if (editorOpen)
-        dispatch(effect, effEditClose);
+    if (editorOpen) dispatch(effect, effEditClose);
     if (x->display)
     {
-        if (window && !x->closed)
-            XDestroyWindow(x->display, window);
+        if (window && !x->closed) XDestroyWindow(x->display, window);
         XCloseDisplay(x->display);
     }
 }
@@ -210,8 +202,7 @@ bool EditorHostWindow::pumpEvents()
 
 void EditorHostWindow::idleEditor()
 {
-    if (editorOpen)
-        dispatch(effect, effEditIdle);
+    if (editorOpen) dispatch(effect, effEditIdle);
 }
 
 bool EditorHostWindow::capture(RgbImage& image, std::string& error)
@@ -264,8 +255,7 @@ int runEditorWindow(AEffect* effect)
         host->idleEditor();
         next += kIdleInterval;
         const auto now = std::chrono::steady_clock::now();
-        if (next < now)
-            next = now; // an editor that held us up (a long drag) does not earn a burst of idles
+        if (next < now) next = now; // an editor that held us up (a long drag) does not earn a burst of idles
         std::this_thread::sleep_until(next);
     }
     windowRunning.store(false);
@@ -278,10 +268,34 @@ int runEditorWindow(AEffect* effect)
     return 0;
 }
 
+int runEditorJob(const RenderOptions& options, const std::string& pluginPath, std::FILE* out, std::FILE* err)
+{
+    constexpr int kDefaultBlock = 512;
+    constexpr float kDefaultRate = 48000.0f;
+    std::string error;
+    auto host = PluginHost::load(pluginPath,
+                                 options.sampleRate ? static_cast<float>(*options.sampleRate) : kDefaultRate,
+                                 options.blockSize > 0 ? options.blockSize : kDefaultBlock, error);
+    if (!host)
+    {
+        std::fprintf(err, "sorvelt-render: %s\n", error.c_str());
+        return 1;
+    }
+    host->open();
+    // Only what the options name; a window opened without options shows the plug-in's own defaults.
+    if (options.azimuth.start) host->setParameter(0, azimuthToNormalized(*options.azimuth.start));
+    if (options.elevation.start) host->setParameter(1, elevationToNormalized(*options.elevation.start));
+    if (options.width.start) host->setParameter(2, widthToNormalized(*options.width.start));
+    if (options.format) host->setParameter(3, formatToNormalized(*options.format));
+    if (options.gain != 1.0f) host->setParameter(4, options.gain);
+    std::fflush(out);
+    return options.gui ? runEditorWindow(&host->record())
+                       : writeEditorSnapshot(&host->record(), options.snapshot);
+}
+
 bool reportEditorEvent(int32_t opcode, int32_t index, float opt)
 {
-    if (!windowRunning.load())
-        return false;
+    if (!windowRunning.load()) return false;
     switch (opcode)
     {
     case audioMasterAutomate:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,13 @@ private:
     int editorHeight = 0;
     bool editorOpen = false;
 };
+
+struct RenderOptions;
+
+/// The editor jobs, --snapshot and --gui: loads and opens the plug-in as for a render,
+/// sets the parameters the options name (the others keep the plug-in's defaults),
+/// then takes the picture or runs the window. Returns the exit status.
+int runEditorJob(const RenderOptions& options, const std::string& pluginPath, std::FILE* out, std::FILE* err);
 
 /// --gui: opens the editor in a window, idles it every 20 ms and returns when the
 /// user closes the window (or on SIGINT / SIGTERM). Returns the exit status: 0, or 1
