@@ -11,155 +11,185 @@
 
 #include "tests/effect/uhj_reference.h"
 
-namespace {
+namespace
+{
 
-TEST(UhjFormatIndex, MapsNormalizedValueAndClampsOutsiders) {
-  const float inf = std::numeric_limits<float>::infinity();
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  struct Case {
-    float value;
-    int index;
-  } cases[] = {
-      {0.0f, kUhjMono},     {0.49f, kUhjMono},     {std::nextafter(0.5f, 0.0f), kUhjMono},
-      {0.5f, kUhjStereo},   {0.99f, kUhjStereo},   {std::nextafter(1.0f, 0.0f), kUhjStereo},
-      {1.0f, kUhjBFormat},  {-0.3f, kUhjMono},     {-inf, kUhjMono},
-      {1.7f, kUhjBFormat},  {inf, kUhjBFormat},    {nan, kUhjMono},
-  };
-  for (const Case& c : cases) EXPECT_EQ(uhjFormatIndex(c.value), c.index) << c.value;
+TEST(UhjFormatIndex, MapsNormalizedValueAndClampsOutsiders)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case
+    {
+        float value;
+        int index;
+    } cases[] = {
+        {0.0f, kUhjMono},    {0.49f, kUhjMono},   {std::nextafter(0.5f, 0.0f), kUhjMono},
+        {0.5f, kUhjStereo},  {0.99f, kUhjStereo}, {std::nextafter(1.0f, 0.0f), kUhjStereo},
+        {1.0f, kUhjBFormat}, {-0.3f, kUhjMono},   {-inf, kUhjMono},
+        {1.7f, kUhjBFormat}, {inf, kUhjBFormat},  {nan, kUhjMono},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(uhjFormatIndex(c.value), c.index) << c.value;
 }
 
 // Buffers for one block of four channels.
-template <class T>
-struct Block {
-  explicit Block(size_t frames) {
-    for (auto& c : in) c.assign(frames, T(0));
-    for (auto& c : out) c.assign(frames, T(0));
-  }
-  std::vector<T> in[4], out[4];
-  const T* inputs[4];
-  T* outputs[4];
-  const T* const* ins() {
-    for (int c = 0; c < 4; ++c) inputs[c] = in[c].data();
-    return inputs;
-  }
-  T* const* outs() {
-    for (int c = 0; c < 4; ++c) outputs[c] = out[c].data();
-    return outputs;
-  }
+template <class T> struct Block
+{
+    explicit Block(size_t frames)
+    {
+        for (auto& c : in)
+            c.assign(frames, T(0));
+        for (auto& c : out)
+            c.assign(frames, T(0));
+    }
+    std::vector<T> in[4], out[4];
+    const T* inputs[4];
+    T* outputs[4];
+    const T* const* ins()
+    {
+        for (int c = 0; c < 4; ++c)
+            inputs[c] = in[c].data();
+        return inputs;
+    }
+    T* const* outs()
+    {
+        for (int c = 0; c < 4; ++c)
+            outputs[c] = out[c].data();
+        return outputs;
+    }
 };
 
 // The gain is read at every sample while the other four values hold for the
 // block. To change parameters mid-block without a second thread, the parameter
 // array is laid over the Q output buffer: sample k of Q overwrites the gain, and
 // samples k-4..k-1 overwrite azimuth .. format after their block snapshot.
-TEST(UhjEncoderTiming, GainIsReadPerSampleAndTheRestOncePerBlock) {
-  constexpr size_t kFrames = 32, kSwitch = 12;
-  Block<float> block(kFrames);
-  for (size_t n = 0; n < kFrames; ++n) block.in[0][n] = std::sin(0.3f * static_cast<float>(n)) + 0.1f;
+TEST(UhjEncoderTiming, GainIsReadPerSampleAndTheRestOncePerBlock)
+{
+    constexpr size_t kFrames = 32, kSwitch = 12;
+    Block<float> block(kFrames);
+    for (size_t n = 0; n < kFrames; ++n)
+        block.in[0][n] = std::sin(0.3f * static_cast<float>(n)) + 0.1f;
 
-  // Mono with elevation 0.5 (Q exactly 0 per sample), azimuth and width away from
-  // the values the Q writes will leave behind.
-  const uhjref::Params p{0.3f, 0.5f, 0.4f, 0.0f, 1.0f};
-  std::vector<float> q(kFrames, -1.0f);
-  float* params = q.data() + kSwitch - 4;
-  params[0] = p.azimuth;
-  params[1] = p.elevation;
-  params[2] = p.width;
-  params[3] = p.format;
-  params[4] = p.gain;
+    // Mono with elevation 0.5 (Q exactly 0 per sample), azimuth and width away from
+    // the values the Q writes will leave behind.
+    const uhjref::Params p{0.3f, 0.5f, 0.4f, 0.0f, 1.0f};
+    std::vector<float> q(kFrames, -1.0f);
+    float* params = q.data() + kSwitch - 4;
+    params[0] = p.azimuth;
+    params[1] = p.elevation;
+    params[2] = p.width;
+    params[3] = p.format;
+    params[4] = p.gain;
 
-  UhjEncoder encoder;
-  float* outs[4] = {block.out[0].data(), block.out[1].data(), block.out[2].data(), q.data()};
-  encoder.process(block.ins(), outs, kFrames, params);
+    UhjEncoder encoder;
+    float* outs[4] = {block.out[0].data(), block.out[1].data(), block.out[2].data(), q.data()};
+    encoder.process(block.ins(), outs, kFrames, params);
 
-  uhjref::Encoder reference;
-  Block<float> expected(kFrames);
-  expected.in[0] = block.in[0];
-  reference.block(expected.in, expected.out, p);
+    uhjref::Encoder reference;
+    Block<float> expected(kFrames);
+    expected.in[0] = block.in[0];
+    reference.block(expected.in, expected.out, p);
 
-  for (size_t n = 0; n < kFrames; ++n) {
-    for (int c = 0; c < 3; ++c) {
-      // Up to sample kSwitch the gain is 1 and the snapshot parameters still apply,
-      // even after their storage was overwritten at kSwitch-4 .. kSwitch-1.
-      if (n <= kSwitch)
-        EXPECT_EQ(std::bit_cast<uint32_t>(block.out[c][n]), std::bit_cast<uint32_t>(expected.out[c][n]))
-            << "channel " << c << " sample " << n;
-      else
-        EXPECT_EQ(block.out[c][n], 0.0f) << "channel " << c << " sample " << n;
+    for (size_t n = 0; n < kFrames; ++n)
+    {
+        for (int c = 0; c < 3; ++c)
+        {
+            // Up to sample kSwitch the gain is 1 and the snapshot parameters still apply,
+            // even after their storage was overwritten at kSwitch-4 .. kSwitch-1.
+            if (n <= kSwitch)
+                EXPECT_EQ(std::bit_cast<uint32_t>(block.out[c][n]),
+                          std::bit_cast<uint32_t>(expected.out[c][n]))
+                    << "channel " << c << " sample " << n;
+            else
+                EXPECT_EQ(block.out[c][n], 0.0f) << "channel " << c << " sample " << n;
+        }
     }
-  }
-  EXPECT_NE(block.out[0][kSwitch], 0.0f);
+    EXPECT_NE(block.out[0][kSwitch], 0.0f);
 }
 
 // With silence the 1e-25 offsets settle at offset / (1 + A2 + A4 + A6 + A8) per
 // path. Path A's denominator at DC is only 3.8e-6, so the rounding of its single
 // coefficients shows: 2.56e-20 in single precision against 2.65e-20 in double.
-template <class T>
-void expectIdleLevels(float pathA, float pathB) {
-  constexpr size_t kFrames = 40000;
-  Block<T> block(kFrames);
-  float params[5] = {0.5f, 0.5f, 0.0f, 1.0f, 1.0f};
-  UhjEncoder encoder;
-  encoder.process(block.ins(), block.outs(), kFrames, params);
-  const auto& y = encoder.state().filterHistory;
-  for (int f : {0, 2, 4, 5})
-    for (float v : y[f]) EXPECT_NEAR(v, pathA, pathA * 0.005f) << "filter " << f;
-  for (int f : {1, 3})
-    for (float v : y[f]) EXPECT_NEAR(v, pathB, pathB * 0.005f) << "filter " << f;
-  // B-Format Q is 0.9772 times path A's level: small, but not zero.
-  EXPECT_NEAR(block.out[3][kFrames - 1], 0.9772f * pathA, pathA * 0.01f);
+template <class T> void expectIdleLevels(float pathA, float pathB)
+{
+    constexpr size_t kFrames = 40000;
+    Block<T> block(kFrames);
+    float params[5] = {0.5f, 0.5f, 0.0f, 1.0f, 1.0f};
+    UhjEncoder encoder;
+    encoder.process(block.ins(), block.outs(), kFrames, params);
+    const auto& y = encoder.state().filterHistory;
+    for (int f : {0, 2, 4, 5})
+        for (float v : y[f])
+            EXPECT_NEAR(v, pathA, pathA * 0.005f) << "filter " << f;
+    for (int f : {1, 3})
+        for (float v : y[f])
+            EXPECT_NEAR(v, pathB, pathB * 0.005f) << "filter " << f;
+    // B-Format Q is 0.9772 times path A's level: small, but not zero.
+    EXPECT_NEAR(block.out[3][kFrames - 1], 0.9772f * pathA, pathA * 0.01f);
 }
 
-TEST(UhjEncoderIdle, OffsetsSettleToConstantFilterOutputs) {
-  expectIdleLevels<float>(2.561e-20f, 8.708e-22f);
-  expectIdleLevels<double>(2.652e-20f, 8.698e-22f);
+TEST(UhjEncoderIdle, OffsetsSettleToConstantFilterOutputs)
+{
+    expectIdleLevels<float>(2.561e-20f, 8.708e-22f);
+    expectIdleLevels<double>(2.652e-20f, 8.698e-22f);
 }
 
-TEST(UhjEncoderRecovery, NonFiniteInputClearsTheStateAfterTheBlock) {
-  const double inf = std::numeric_limits<double>::infinity();
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  struct Case {
-    const char* name;
-    int channel;
-    double bad;
-    bool singlePrecision;
-  } cases[] = {
-      {"NaN on W, single", 0, nan, true},          {"+inf on X, single", 1, inf, true},
-      {"-inf on Z, single", 3, -inf, true},        {"NaN on Y, double", 2, nan, false},
-      {"1e300 overflows single, double", 0, 1e300, false},
-      {"finite 1e38 overflows filter, single", 0, 1e38, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    float params[5] = {0.4f, 0.6f, 0.3f, 1.0f, 1.0f};
-    UhjEncoder poisoned;
-    // Warm up so the state is not trivially zero before the bad sample.
-    Block<float> warm(64);
-    for (size_t n = 0; n < 64; ++n) warm.in[0][n] = warm.in[1][n] = 0.25f;
-    poisoned.process(warm.ins(), warm.outs(), 64, params);
+TEST(UhjEncoderRecovery, NonFiniteInputClearsTheStateAfterTheBlock)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case
+    {
+        const char* name;
+        int channel;
+        double bad;
+        bool singlePrecision;
+    } cases[] = {
+        {"NaN on W, single", 0, nan, true},
+        {"+inf on X, single", 1, inf, true},
+        {"-inf on Z, single", 3, -inf, true},
+        {"NaN on Y, double", 2, nan, false},
+        {"1e300 overflows single, double", 0, 1e300, false},
+        {"finite 1e38 overflows filter, single", 0, 1e38, true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        float params[5] = {0.4f, 0.6f, 0.3f, 1.0f, 1.0f};
+        UhjEncoder poisoned;
+        // Warm up so the state is not trivially zero before the bad sample.
+        Block<float> warm(64);
+        for (size_t n = 0; n < 64; ++n)
+            warm.in[0][n] = warm.in[1][n] = 0.25f;
+        poisoned.process(warm.ins(), warm.outs(), 64, params);
 
-    if (c.singlePrecision) {
-      Block<float> bad(16);
-      bad.in[c.channel][5] = static_cast<float>(c.bad);
-      poisoned.process(bad.ins(), bad.outs(), 16, params);
-    } else {
-      Block<double> bad(16);
-      bad.in[c.channel][5] = c.bad;
-      poisoned.process(bad.ins(), bad.outs(), 16, params);
+        if (c.singlePrecision)
+        {
+            Block<float> bad(16);
+            bad.in[c.channel][5] = static_cast<float>(c.bad);
+            poisoned.process(bad.ins(), bad.outs(), 16, params);
+        }
+        else
+        {
+            Block<double> bad(16);
+            bad.in[c.channel][5] = c.bad;
+            poisoned.process(bad.ins(), bad.outs(), 16, params);
+        }
+        EXPECT_EQ(poisoned.state(), UhjFilterState{});
+
+        // From here on it behaves like a new encoder.
+        UhjEncoder fresh;
+        Block<float> next(32), nextFresh(32);
+        for (size_t n = 0; n < 32; ++n)
+            next.in[0][n] = nextFresh.in[0][n] = 0.5f;
+        poisoned.process(next.ins(), next.outs(), 32, params);
+        fresh.process(nextFresh.ins(), nextFresh.outs(), 32, params);
+        for (int ch = 0; ch < 4; ++ch)
+        {
+            EXPECT_EQ(next.out[ch], nextFresh.out[ch]) << "channel " << ch;
+            EXPECT_TRUE(std::isfinite(next.out[ch][31]));
+        }
     }
-    EXPECT_EQ(poisoned.state(), UhjFilterState{});
-
-    // From here on it behaves like a new encoder.
-    UhjEncoder fresh;
-    Block<float> next(32), nextFresh(32);
-    for (size_t n = 0; n < 32; ++n) next.in[0][n] = nextFresh.in[0][n] = 0.5f;
-    poisoned.process(next.ins(), next.outs(), 32, params);
-    fresh.process(nextFresh.ins(), nextFresh.outs(), 32, params);
-    for (int ch = 0; ch < 4; ++ch) {
-      EXPECT_EQ(next.out[ch], nextFresh.out[ch]) << "channel " << ch;
-      EXPECT_TRUE(std::isfinite(next.out[ch][31]));
-    }
-  }
 }
 
-}  // namespace
+} // namespace
