@@ -539,8 +539,7 @@ public:
             effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0);
             effect->dispatcher(effect, effClose, 0, 0, nullptr, 0);
         }
-        if (library)
-            ::dlclose(library);
+        // Not unloaded, as the command does not unload it: the plug-in's libraries keep caches.
     }
     bool ready() const { return effect != nullptr; }
     void set(int index, float value) { effect->setParameter(effect, index, value); }

@@ -77,9 +77,10 @@ std::unique_ptr<PluginHost> PluginHost::load(const std::string& path, float samp
 
 PluginHost::~PluginHost()
 {
+    // The library stays loaded: the libraries a plug-in pulls in (fonts, drawing) keep caches
+    // that are lost, not freed, when they are unmapped, and a command gains nothing by unloading
+    // just before it exits.
     close();
-    if (library)
-        ::dlclose(library);
 }
 
 void PluginHost::open()

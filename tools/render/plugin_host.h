@@ -17,7 +17,7 @@ public:
     /// set when the file cannot be loaded, has no entry, or its entry returns no effect.
     static std::unique_ptr<PluginHost> load(const std::string& path, float sampleRate, int blockSize,
                                             std::string& error);
-    /// Closes the instance if open, then unloads the library.
+    /// Closes the instance if open. The library stays loaded until the process ends.
     ~PluginHost();
 
     PluginHost(const PluginHost&) = delete;
