@@ -9,10 +9,11 @@
 /// four-character constants ('VstP', 'SVLT') are read.
 constexpr std::int32_t fourCharConstant(const char (&chars)[5])
 {
-    return static_cast<std::int32_t>((static_cast<std::uint32_t>(static_cast<unsigned char>(chars[0])) << 24)
-                                     | (static_cast<std::uint32_t>(static_cast<unsigned char>(chars[1])) << 16)
-                                     | (static_cast<std::uint32_t>(static_cast<unsigned char>(chars[2])) << 8)
-                                     | static_cast<std::uint32_t>(static_cast<unsigned char>(chars[3])));
+    return static_cast<std::int32_t>(
+        (static_cast<std::uint32_t>(static_cast<unsigned char>(chars[0])) << 24) |
+        (static_cast<std::uint32_t>(static_cast<unsigned char>(chars[1])) << 16) |
+        (static_cast<std::uint32_t>(static_cast<unsigned char>(chars[2])) << 8) |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(chars[3])));
 }
 
 /// The record's magic: 'VstP', the bytes "PtsV" in memory.
@@ -46,10 +47,11 @@ using AEffectGetParameterProc = float (*)(AEffect* effect, std::int32_t index);
 
 /// The record the host keeps and calls through. Field order is the interface's;
 /// pointer-sized fields widen on 64-bit builds, everything else keeps its width.
-struct AEffect {
+struct AEffect
+{
     std::int32_t magic;
     AEffectDispatcherProc dispatcher;
-    AEffectProcessProc process;  // deprecated accumulating process
+    AEffectProcessProc process; // deprecated accumulating process
     AEffectSetParameterProc setParameter;
     AEffectGetParameterProc getParameter;
     std::int32_t numPrograms;
@@ -60,11 +62,11 @@ struct AEffect {
     std::intptr_t resvd1;
     std::intptr_t resvd2;
     std::int32_t initialDelay;
-    std::int32_t realQualities;  // deprecated
-    std::int32_t offQualities;   // deprecated
-    float ioRatio;               // deprecated
-    void* object;                // the owning effect object
-    void* user;                  // the host's own
+    std::int32_t realQualities; // deprecated
+    std::int32_t offQualities;  // deprecated
+    float ioRatio;              // deprecated
+    void* object;               // the owning effect object
+    void* user;                 // the host's own
     std::int32_t uniqueID;
     std::int32_t version;
     AEffectProcessProc processReplacing;
@@ -114,22 +116,24 @@ static_assert(offsetof(AEffect, future) == 88);
 #endif
 
 /// Bits of AEffect::flags.
-enum VstAEffectFlags : std::int32_t {
+enum VstAEffectFlags : std::int32_t
+{
     effFlagsHasEditor = 1,
-    effFlagsHasClip = 2,   // deprecated
-    effFlagsHasVu = 4,     // deprecated
-    effFlagsCanMono = 8,   // deprecated
+    effFlagsHasClip = 2, // deprecated
+    effFlagsHasVu = 4,   // deprecated
+    effFlagsCanMono = 8, // deprecated
     effFlagsCanReplacing = 16,
     effFlagsProgramChunks = 32,
     effFlagsIsSynth = 256,
     effFlagsNoSoundInStop = 512,
-    effFlagsExtIsAsync = 1024,    // deprecated
-    effFlagsExtHasBuffer = 2048,  // deprecated
+    effFlagsExtIsAsync = 1024,   // deprecated
+    effFlagsExtHasBuffer = 2048, // deprecated
     effFlagsCanDoubleReplacing = 4096,
 };
 
 /// Requests the host sends through AEffect::dispatcher.
-enum AEffectOpcodes : std::int32_t {
+enum AEffectOpcodes : std::int32_t
+{
     effOpen = 0,
     effClose,
     effSetProgram,
@@ -139,55 +143,55 @@ enum AEffectOpcodes : std::int32_t {
     effGetParamLabel,
     effGetParamDisplay,
     effGetParamName,
-    effGetVu,  // deprecated
+    effGetVu, // deprecated
     effSetSampleRate,
     effSetBlockSize,
     effMainsChanged,
     effEditGetRect,
     effEditOpen,
     effEditClose,
-    effEditDraw,   // deprecated
-    effEditMouse,  // deprecated
-    effEditKey,    // deprecated
+    effEditDraw,  // deprecated
+    effEditMouse, // deprecated
+    effEditKey,   // deprecated
     effEditIdle,
-    effEditTop,    // deprecated
-    effEditSleep,  // deprecated
-    effIdentify,   // deprecated
+    effEditTop,   // deprecated
+    effEditSleep, // deprecated
+    effIdentify,  // deprecated
     effGetChunk,
     effSetChunk,
     effProcessEvents,
     effCanBeAutomated,
     effString2Parameter,
-    effGetNumProgramCategories,  // deprecated
+    effGetNumProgramCategories, // deprecated
     effGetProgramNameIndexed,
-    effCopyProgram,     // deprecated
-    effConnectInput,    // deprecated
-    effConnectOutput,   // deprecated
+    effCopyProgram,   // deprecated
+    effConnectInput,  // deprecated
+    effConnectOutput, // deprecated
     effGetInputProperties,
     effGetOutputProperties,
     effGetPlugCategory,
-    effGetCurrentPosition,    // deprecated
-    effGetDestinationBuffer,  // deprecated
+    effGetCurrentPosition,   // deprecated
+    effGetDestinationBuffer, // deprecated
     effOfflineNotify,
     effOfflinePrepare,
     effOfflineRun,
     effProcessVarIo,
     effSetSpeakerArrangement,
-    effSetBlockSizeAndSampleRate,  // deprecated
+    effSetBlockSizeAndSampleRate, // deprecated
     effSetBypass,
     effGetEffectName,
-    effGetErrorText,  // deprecated
+    effGetErrorText, // deprecated
     effGetVendorString,
     effGetProductString,
     effGetVendorVersion,
     effVendorSpecific,
     effCanDo,
     effGetTailSize,
-    effIdle,             // deprecated
-    effGetIcon,          // deprecated
-    effSetViewPosition,  // deprecated
+    effIdle,            // deprecated
+    effGetIcon,         // deprecated
+    effSetViewPosition, // deprecated
     effGetParameterProperties,
-    effKeysRequired,  // deprecated
+    effKeysRequired, // deprecated
     effGetVstVersion,
     effEditKeyDown,
     effEditKeyUp,
@@ -214,13 +218,14 @@ enum AEffectOpcodes : std::int32_t {
 static_assert(effEditIdle == 19 && effCanDo == 51 && effGetNumMidiOutputChannels == 79);
 
 /// Requests the plug-in sends through the host callback.
-enum AudioMasterOpcodes : std::int32_t {
+enum AudioMasterOpcodes : std::int32_t
+{
     audioMasterAutomate = 0,
     audioMasterVersion = 1,
     audioMasterCurrentId = 2,
     audioMasterIdle = 3,
-    audioMasterPinConnected = 4,  // deprecated
-    audioMasterWantMidi = 6,      // deprecated
+    audioMasterPinConnected = 4, // deprecated
+    audioMasterWantMidi = 6,     // deprecated
     audioMasterGetTime = 7,
     audioMasterProcessEvents = 8,
     audioMasterSetTime = 9,                      // deprecated
@@ -228,15 +233,15 @@ enum AudioMasterOpcodes : std::int32_t {
     audioMasterGetNumAutomatableParameters = 11, // deprecated
     audioMasterGetParameterQuantization = 12,    // deprecated
     audioMasterIOChanged = 13,
-    audioMasterNeedIdle = 14,  // deprecated
+    audioMasterNeedIdle = 14, // deprecated
     audioMasterSizeWindow = 15,
     audioMasterGetSampleRate = 16,
     audioMasterGetBlockSize = 17,
     audioMasterGetInputLatency = 18,
     audioMasterGetOutputLatency = 19,
-    audioMasterGetPreviousPlug = 20,          // deprecated
-    audioMasterGetNextPlug = 21,              // deprecated
-    audioMasterWillReplaceOrAccumulate = 22,  // deprecated
+    audioMasterGetPreviousPlug = 20,         // deprecated
+    audioMasterGetNextPlug = 21,             // deprecated
+    audioMasterWillReplaceOrAccumulate = 22, // deprecated
     audioMasterGetCurrentProcessLevel = 23,
     audioMasterGetAutomationState = 24,
     audioMasterOfflineStart = 25,
@@ -244,30 +249,31 @@ enum AudioMasterOpcodes : std::int32_t {
     audioMasterOfflineWrite = 27,
     audioMasterOfflineGetCurrentPass = 28,
     audioMasterOfflineGetCurrentMetaPass = 29,
-    audioMasterSetOutputSampleRate = 30,          // deprecated
-    audioMasterGetOutputSpeakerArrangement = 31,  // deprecated
+    audioMasterSetOutputSampleRate = 30,         // deprecated
+    audioMasterGetOutputSpeakerArrangement = 31, // deprecated
     audioMasterGetVendorString = 32,
     audioMasterGetProductString = 33,
     audioMasterGetVendorVersion = 34,
     audioMasterVendorSpecific = 35,
-    audioMasterSetIcon = 36,  // deprecated
+    audioMasterSetIcon = 36, // deprecated
     audioMasterCanDo = 37,
     audioMasterGetLanguage = 38,
-    audioMasterOpenWindow = 39,   // deprecated
-    audioMasterCloseWindow = 40,  // deprecated
+    audioMasterOpenWindow = 39,  // deprecated
+    audioMasterCloseWindow = 40, // deprecated
     audioMasterGetDirectory = 41,
     audioMasterUpdateDisplay = 42,
     audioMasterBeginEdit = 43,
     audioMasterEndEdit = 44,
     audioMasterOpenFileSelector = 45,
     audioMasterCloseFileSelector = 46,
-    audioMasterEditFile = 47,                    // deprecated
-    audioMasterGetChunkFile = 48,                // deprecated
-    audioMasterGetInputSpeakerArrangement = 49,  // deprecated
+    audioMasterEditFile = 47,                   // deprecated
+    audioMasterGetChunkFile = 48,               // deprecated
+    audioMasterGetInputSpeakerArrangement = 49, // deprecated
 };
 
 /// Answers to effGetPlugCategory.
-enum VstPlugCategory : std::int32_t {
+enum VstPlugCategory : std::int32_t
+{
     kPlugCategUnknown = 0,
     kPlugCategEffect = 1,
     kPlugCategSynth = 2,
@@ -283,7 +289,8 @@ enum VstPlugCategory : std::int32_t {
 };
 
 /// The editor's size as the host reads it through effEditGetRect.
-struct ERect {
+struct ERect
+{
     std::int16_t top;
     std::int16_t left;
     std::int16_t bottom;
@@ -291,10 +298,11 @@ struct ERect {
 };
 
 /// A key as the host passes it with effEditKeyDown and effEditKeyUp.
-struct VstKeyCode {
+struct VstKeyCode
+{
     std::int32_t character;
-    std::uint8_t virt;      // virtual key
-    std::uint8_t modifier;  // modifier bits
+    std::uint8_t virt;     // virtual key
+    std::uint8_t modifier; // modifier bits
 };
 
 // Structures of the interface that this plug-in passes through but never fills;

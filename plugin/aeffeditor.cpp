@@ -11,8 +11,7 @@ AudioEffect* AEffEditor::getEffect()
 
 bool AEffEditor::getRect(ERect** rect)
 {
-    if (rect)
-        *rect = nullptr;
+    if (rect) *rect = nullptr;
     return false;
 }
 

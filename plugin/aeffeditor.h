@@ -8,7 +8,8 @@
 
 class AudioEffect;
 
-class AEffEditor {
+class AEffEditor
+{
 public:
     explicit AEffEditor(AudioEffect* effect = nullptr);
     virtual ~AEffEditor() = default;
@@ -30,6 +31,6 @@ public:
     virtual bool setKnobMode(std::int32_t val);
 
 protected:
-    AudioEffect* effect;  // the owner; not owned
-    void* systemWindow;   // the host's parent window while open
+    AudioEffect* effect; // the owner; not owned
+    void* systemWindow;  // the host's parent window while open
 };

@@ -7,7 +7,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 /// The effect behind a record; null for a record that is not one of ours.
 AudioEffect* owner(AEffect* e)
@@ -15,16 +16,11 @@ AudioEffect* owner(AEffect* e)
     return e ? static_cast<AudioEffect*>(e->object) : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 AudioEffect::AudioEffect(HostCallback hostCallback, std::int32_t numPrograms, std::int32_t numParams)
-    : hostCallback(hostCallback),
-      editor(nullptr),
-      sampleRate(44100.0f),
-      blockSize(1024),
-      programCount(numPrograms),
-      parameterCount(numParams),
-      currentProgram(0)
+    : hostCallback(hostCallback), editor(nullptr), sampleRate(44100.0f), blockSize(1024),
+      programCount(numPrograms), parameterCount(numParams), currentProgram(0)
 {
     // Hosts read reserved and future bytes too: they must be zero, padding included.
     std::memset(&effectRecord, 0, sizeof effectRecord);
@@ -56,9 +52,9 @@ std::intptr_t AudioEffect::dispatchEffectClass(AEffect* e, std::int32_t opcode, 
                                                std::intptr_t value, void* ptr, float opt)
 {
     AudioEffect* effect = owner(e);
-    if (!effect)
-        return 0;
-    if (opcode == effClose) {
+    if (!effect) return 0;
+    if (opcode == effClose)
+    {
         effect->dispatcher(opcode, index, value, ptr, opt);
         delete effect;
         return 1;
@@ -74,27 +70,25 @@ float AudioEffect::getParameterClass(AEffect* e, std::int32_t index)
 
 void AudioEffect::setParameterClass(AEffect* e, std::int32_t index, float value)
 {
-    if (AudioEffect* effect = owner(e))
-        effect->setParameter(index, value);
+    if (AudioEffect* effect = owner(e)) effect->setParameter(index, value);
 }
 
-void AudioEffect::__processClassDeprecated(AEffect* e, float** inputs, float** outputs, std::int32_t sampleFrames)
+void AudioEffect::__processClassDeprecated(AEffect* e, float** inputs, float** outputs,
+                                           std::int32_t sampleFrames)
 {
-    if (AudioEffect* effect = owner(e))
-        effect->process(inputs, outputs, sampleFrames);
+    if (AudioEffect* effect = owner(e)) effect->process(inputs, outputs, sampleFrames);
 }
 
-void AudioEffect::processClassReplacing(AEffect* e, float** inputs, float** outputs, std::int32_t sampleFrames)
+void AudioEffect::processClassReplacing(AEffect* e, float** inputs, float** outputs,
+                                        std::int32_t sampleFrames)
 {
-    if (AudioEffect* effect = owner(e))
-        effect->processReplacing(inputs, outputs, sampleFrames);
+    if (AudioEffect* effect = owner(e)) effect->processReplacing(inputs, outputs, sampleFrames);
 }
 
 void AudioEffect::processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs,
                                               std::int32_t sampleFrames)
 {
-    if (AudioEffect* effect = owner(e))
-        effect->processDoubleReplacing(inputs, outputs, sampleFrames);
+    if (AudioEffect* effect = owner(e)) effect->processDoubleReplacing(inputs, outputs, sampleFrames);
 }
 
 std::intptr_t AudioEffect::dispatcher(std::int32_t opcode, std::int32_t index, std::intptr_t value, void* ptr,
@@ -102,7 +96,8 @@ std::intptr_t AudioEffect::dispatcher(std::int32_t opcode, std::int32_t index, s
 {
     // Text and structure requests with a null pointer are answered 0 without a
     // call: a host bug must not become a write through null.
-    switch (opcode) {
+    switch (opcode)
+    {
     case effOpen:
         open();
         break;
@@ -110,13 +105,13 @@ std::intptr_t AudioEffect::dispatcher(std::int32_t opcode, std::int32_t index, s
         close();
         break;
     case effSetProgram:
-        if (value >= 0 && value < programCount)
-            setProgram(static_cast<std::int32_t>(value));
+        if (value >= 0 && value < programCount) setProgram(static_cast<std::int32_t>(value));
         break;
     case effGetProgram:
         return getProgram();
     case effSetProgramName:
-        if (ptr) {
+        if (ptr)
+        {
             // A name field holds 23 characters; longer names are cut here, once for every effect.
             char name[kVstMaxProgNameLen];
             copyText(name, static_cast<const char*>(ptr), kVstMaxProgNameLen - 1);
@@ -124,20 +119,16 @@ std::intptr_t AudioEffect::dispatcher(std::int32_t opcode, std::int32_t index, s
         }
         break;
     case effGetProgramName:
-        if (ptr)
-            getProgramName(static_cast<char*>(ptr));
+        if (ptr) getProgramName(static_cast<char*>(ptr));
         break;
     case effGetParamLabel:
-        if (ptr)
-            getParameterLabel(index, static_cast<char*>(ptr));
+        if (ptr) getParameterLabel(index, static_cast<char*>(ptr));
         break;
     case effGetParamDisplay:
-        if (ptr)
-            getParameterDisplay(index, static_cast<char*>(ptr));
+        if (ptr) getParameterDisplay(index, static_cast<char*>(ptr));
         break;
     case effGetParamName:
-        if (ptr)
-            getParameterName(index, static_cast<char*>(ptr));
+        if (ptr) getParameterName(index, static_cast<char*>(ptr));
         break;
     case effGetVu:
 #ifndef SORVELT_MAC_FLAVOUR
@@ -158,30 +149,24 @@ std::intptr_t AudioEffect::dispatcher(std::int32_t opcode, std::int32_t index, s
             resume();
         break;
     case effEditGetRect:
-        if (editor && ptr)
-            return editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
+        if (editor && ptr) return editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
         break;
     case effEditOpen:
-        if (editor)
-            return editor->open(ptr) ? 1 : 0;
+        if (editor) return editor->open(ptr) ? 1 : 0;
         break;
     case effEditClose:
-        if (editor)
-            editor->close();
+        if (editor) editor->close();
         break;
     case effEditIdle:
-        if (editor)
-            editor->idle();
+        if (editor) editor->idle();
         break;
     case effIdentify:
         return fourCharConstant("NvEf");
     case effGetChunk:
-        if (ptr)
-            return getChunk(static_cast<void**>(ptr), index != 0);
+        if (ptr) return getChunk(static_cast<void**>(ptr), index != 0);
         break;
     case effSetChunk:
-        if (ptr)
-            return setChunk(ptr, static_cast<std::int32_t>(value), index != 0);
+        if (ptr) return setChunk(ptr, static_cast<std::int32_t>(value), index != 0);
         break;
     default:
         break;
@@ -230,26 +215,22 @@ void AudioEffect::setProgramName(char*) {}
 
 void AudioEffect::getProgramName(char* name)
 {
-    if (name)
-        *name = 0;
+    if (name) *name = 0;
 }
 
 void AudioEffect::getParameterLabel(std::int32_t, char* label)
 {
-    if (label)
-        *label = 0;
+    if (label) *label = 0;
 }
 
 void AudioEffect::getParameterDisplay(std::int32_t, char* text)
 {
-    if (text)
-        *text = 0;
+    if (text) *text = 0;
 }
 
 void AudioEffect::getParameterName(std::int32_t, char* text)
 {
-    if (text)
-        *text = 0;
+    if (text) *text = 0;
 }
 
 float AudioEffect::getVu()

@@ -8,7 +8,8 @@
 
 class AEffEditor;
 
-class AudioEffect {
+class AudioEffect
+{
 public:
     /// Fills the record; the host callback may be null (every host service then
     /// answers its fallback).
@@ -51,7 +52,7 @@ public:
     virtual void getParameterLabel(std::int32_t index, char* label);
     virtual void getParameterDisplay(std::int32_t index, char* text);
     virtual void getParameterName(std::int32_t index, char* text);
-    virtual float getVu();  // deprecated
+    virtual float getVu(); // deprecated
 
     // State as one opaque block; the base has none.
     virtual std::int32_t getChunk(void** data, bool isPreset = false);
@@ -99,7 +100,8 @@ protected:
                                              std::intptr_t value, void* ptr, float opt);
     static float getParameterClass(AEffect* e, std::int32_t index);
     static void setParameterClass(AEffect* e, std::int32_t index, float value);
-    static void __processClassDeprecated(AEffect* e, float** inputs, float** outputs, std::int32_t sampleFrames);
+    static void __processClassDeprecated(AEffect* e, float** inputs, float** outputs,
+                                         std::int32_t sampleFrames);
     static void processClassReplacing(AEffect* e, float** inputs, float** outputs, std::int32_t sampleFrames);
     static void processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs,
                                             std::int32_t sampleFrames);

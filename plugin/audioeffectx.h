@@ -8,7 +8,8 @@
 #include <cstdint>
 
 /// What a host may ask the plug-in through effCanDo.
-namespace PlugCanDos {
+namespace PlugCanDos
+{
 inline constexpr const char* canDoSendVstEvents = "sendVstEvents";
 inline constexpr const char* canDoSendVstMidiEvent = "sendVstMidiEvent";
 inline constexpr const char* canDoReceiveVstEvents = "receiveVstEvents";
@@ -17,10 +18,11 @@ inline constexpr const char* canDoReceiveVstTimeInfo = "receiveVstTimeInfo";
 inline constexpr const char* canDoOffline = "offline";
 inline constexpr const char* canDoMidiProgramNames = "midiProgramNames";
 inline constexpr const char* canDoBypass = "bypass";
-}  // namespace PlugCanDos
+} // namespace PlugCanDos
 
 /// What the plug-in may ask the host through canHostDo.
-namespace HostCanDos {
+namespace HostCanDos
+{
 inline constexpr const char* canDoSendVstEvents = "sendVstEvents";
 inline constexpr const char* canDoSendVstMidiEvent = "sendVstMidiEvent";
 inline constexpr const char* canDoSendVstTimeInfo = "sendVstTimeInfo";
@@ -35,9 +37,10 @@ inline constexpr const char* canDoCloseFileSelector = "closeFileSelector";
 inline constexpr const char* canDoStartStopProcess = "startStopProcess";
 inline constexpr const char* canDoShellCategory = "shellCategory";
 inline constexpr const char* canDoSendVstMidiEventFlagIsRealtime = "sendVstMidiEventFlagIsRealtime";
-}  // namespace HostCanDos
+} // namespace HostCanDos
 
-class AudioEffectX : public AudioEffect {
+class AudioEffectX : public AudioEffect
+{
 public:
     AudioEffectX(HostCallback hostCallback, std::int32_t numPrograms, std::int32_t numParams);
 
@@ -60,13 +63,15 @@ public:
     virtual bool offlinePrepare(VstOfflineTask* offline, std::int32_t count);
     virtual bool offlineRun(VstOfflineTask* offline, std::int32_t count);
     virtual bool processVariableIo(VstVariableIo* varIo);
-    virtual bool setSpeakerArrangement(VstSpeakerArrangement* pluginInput, VstSpeakerArrangement* pluginOutput);
+    virtual bool setSpeakerArrangement(VstSpeakerArrangement* pluginInput,
+                                       VstSpeakerArrangement* pluginOutput);
     virtual bool setBypass(bool onOff);
     virtual bool getEffectName(char* name);
     virtual bool getVendorString(char* text);
     virtual bool getProductString(char* text);
     virtual std::int32_t getVendorVersion();
-    virtual std::intptr_t vendorSpecific(std::int32_t lArg, std::intptr_t lArg2, void* ptrArg, float floatArg);
+    virtual std::intptr_t vendorSpecific(std::int32_t lArg, std::intptr_t lArg2, void* ptrArg,
+                                         float floatArg);
     /// 1 yes, -1 no, 0 undecided.
     virtual std::int32_t canDo(const char* text);
     virtual std::int32_t getGetTailSize();
@@ -79,7 +84,8 @@ public:
     virtual bool getMidiKeyName(std::int32_t channel, MidiKeyName* keyName);
     virtual bool beginSetProgram();
     virtual bool endSetProgram();
-    virtual bool getSpeakerArrangement(VstSpeakerArrangement** pluginInput, VstSpeakerArrangement** pluginOutput);
+    virtual bool getSpeakerArrangement(VstSpeakerArrangement** pluginInput,
+                                       VstSpeakerArrangement** pluginOutput);
     virtual std::int32_t getNextShellPlugin(char* name);
     virtual std::int32_t startProcess();
     virtual std::int32_t stopProcess();
@@ -131,7 +137,8 @@ public:
     virtual bool getHostVendorString(char* text);
     virtual bool getHostProductString(char* text);
     virtual std::int32_t getHostVendorVersion();
-    virtual std::intptr_t hostVendorSpecific(std::int32_t lArg1, std::intptr_t lArg2, void* ptrArg, float floatArg);
+    virtual std::intptr_t hostVendorSpecific(std::int32_t lArg1, std::intptr_t lArg2, void* ptrArg,
+                                             float floatArg);
     virtual std::int32_t getHostLanguage();
     virtual void* getDirectory();
     virtual bool updateDisplay();

@@ -23,8 +23,7 @@ bool AudioEffectX::ioChanged()
 float AudioEffectX::updateSampleRate()
 {
     const std::intptr_t rate = callHost(audioMasterGetSampleRate);
-    if (rate > 0)
-        sampleRate = static_cast<float>(rate);
+    if (rate > 0) sampleRate = static_cast<float>(rate);
     return sampleRate;
 }
 
@@ -98,7 +97,8 @@ std::int32_t AudioEffectX::getHostVendorVersion()
     return static_cast<std::int32_t>(callHost(audioMasterGetVendorVersion));
 }
 
-std::intptr_t AudioEffectX::hostVendorSpecific(std::int32_t lArg1, std::intptr_t lArg2, void* ptrArg, float floatArg)
+std::intptr_t AudioEffectX::hostVendorSpecific(std::int32_t lArg1, std::intptr_t lArg2, void* ptrArg,
+                                               float floatArg)
 {
     return callHost(audioMasterVendorSpecific, lArg1, lArg2, ptrArg, floatArg);
 }

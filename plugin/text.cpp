@@ -5,8 +5,7 @@
 
 void copyText(char* text, const char* source, std::int32_t maxLen)
 {
-    if (!text || maxLen < 0)
-        return;
+    if (!text || maxLen < 0) return;
     const std::size_t limit = static_cast<std::size_t>(maxLen);
     const std::size_t length = source ? strnlen(source, limit) : 0;
     std::memcpy(text, source ? source : "", length);
@@ -15,8 +14,7 @@ void copyText(char* text, const char* source, std::int32_t maxLen)
 
 void appendText(char* text, const char* source, std::int32_t maxLen)
 {
-    if (!text || !source || maxLen < 0)
-        return;
+    if (!text || !source || maxLen < 0) return;
     const std::size_t limit = static_cast<std::size_t>(maxLen);
     const std::size_t used = strnlen(text, limit);
     const std::size_t length = strnlen(source, limit - used);

@@ -6,30 +6,36 @@
 #include <cmath>
 #include <cstdint>
 
-namespace {
+namespace
+{
 
 /// Positions of a fixed-point text: sign, digits and point together.
 constexpr int kBudget = 8;
 
-}  // namespace
+} // namespace
 
 void AudioEffect::float2string(float value, char* text, std::int32_t maxLen)
 {
     double v = value;
-    if (std::isnan(v)) {
+    if (std::isnan(v))
+    {
         copyText(text, "NaN", maxLen);
         return;
     }
     const bool negative = v < 0.0;
     int count = 0;
-    if (negative) {
+    if (negative)
+    {
         v = -v;
         ++count;
-        if (v > 9999999.0) {
+        if (v > 9999999.0)
+        {
             copyText(text, "Huge!", maxLen);
             return;
         }
-    } else if (v > 99999999.0) {
+    }
+    else if (v > 99999999.0)
+    {
         copyText(text, "Huge!", maxLen);
         return;
     }
@@ -45,29 +51,33 @@ void AudioEffect::float2string(float value, char* text, std::int32_t maxLen)
     for (double rest = integer / 10.0; rest >= 1.0; rest /= 10.0)
         ++digits;
     const bool withPoint = count + digits < kBudget;
-    if (withPoint) {
+    if (withPoint)
+    {
         *s-- = '.';
         ++count;
     }
-    do {
+    do
+    {
         *s-- = static_cast<char>('0' + static_cast<int>(std::fmod(integer, 10.0)));
         integer /= 10.0;
         ++count;
     } while (integer >= 1.0 && count < kBudget);
-    if (negative)
-        *s-- = '-';
+    if (negative) *s-- = '-';
     copyText(text, s + 1, maxLen);
-    if (count >= kBudget)
-        return;
+    if (count >= kBudget) return;
 
     // Fraction: the remaining positions, truncated, right to left.
     s = scratch + 31;
     *s-- = 0;
     double mantissa = std::fmod(v, 1.0) * std::pow(10.0, kBudget - count);
-    for (; count < kBudget; ++count) {
-        if (mantissa <= 0.0) {
+    for (; count < kBudget; ++count)
+    {
+        if (mantissa <= 0.0)
+        {
             *s-- = '0';
-        } else {
+        }
+        else
+        {
             *s-- = static_cast<char>('0' + static_cast<int>(std::fmod(mantissa, 10.0)));
             mantissa /= 10.0;
         }
@@ -87,21 +97,21 @@ void AudioEffect::int2string(std::int32_t value, char* text, std::int32_t maxLen
 {
     // Widened so that negating the most negative value cannot overflow.
     std::int64_t v = value;
-    if (v >= 100000000 || v <= -100000000) {
+    if (v >= 100000000 || v <= -100000000)
+    {
         copyText(text, "Huge!", maxLen);
         return;
     }
     copyText(text, v < 0 ? "-" : "", maxLen);
-    if (v < 0)
-        v = -v;
+    if (v < 0) v = -v;
     // Zero has no significant digit; it still reads "0".
     char digits[10];
     int length = 0;
-    for (std::int64_t divisor = 100000000; divisor >= 1; divisor /= 10) {
+    for (std::int64_t divisor = 100000000; divisor >= 1; divisor /= 10)
+    {
         const std::int64_t digit = v / divisor;
         v -= digit * divisor;
-        if (length > 0 || digit > 0 || divisor == 1)
-            digits[length++] = static_cast<char>('0' + digit);
+        if (length > 0 || digit > 0 || divisor == 1) digits[length++] = static_cast<char>('0' + digit);
     }
     digits[length] = 0;
     appendText(text, digits, maxLen);

@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TEST(AEffEditor, RemembersTheParentWindowButBuildsNothing)
 {
@@ -53,4 +54,4 @@ TEST(AEffEditor, ThroughTheDispatcherAPlainEditorAnswersZero)
     EXPECT_FALSE(editor->isOpen());
 }
 
-}  // namespace
+} // namespace

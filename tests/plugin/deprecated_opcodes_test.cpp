@@ -6,7 +6,8 @@
 
 #include <string>
 
-namespace {
+namespace
+{
 
 // One suite name per flavour, so both programs' tests are listed side by side.
 #ifdef SORVELT_MAC_FLAVOUR
@@ -17,8 +18,8 @@ constexpr bool kWindows = true;
 #define FLAVOUR_SUITE WindowsDeprecatedOpcodes
 #endif
 
-std::intptr_t dispatch(AudioEffect& effect, std::int32_t opcode, std::int32_t index, std::intptr_t value, void* ptr,
-                       float opt)
+std::intptr_t dispatch(AudioEffect& effect, std::int32_t opcode, std::int32_t index, std::intptr_t value,
+                       void* ptr, float opt)
 {
     AEffect* record = effect.getAeffect();
     return record->dispatcher(record, opcode, index, value, ptr, opt);
@@ -28,7 +29,8 @@ TEST(FLAVOUR_SUITE, ReachTheirOperationsOnlyInTheWindowsFlavour)
 {
     const std::intptr_t buf2 = reinterpret_cast<std::intptr_t>(gOtherBuffer);
     // Results with the probe answering true and 7.
-    const struct {
+    const struct
+    {
         std::int32_t opcode;
         std::int32_t index;
         std::intptr_t value;
@@ -53,14 +55,18 @@ TEST(FLAVOUR_SUITE, ReachTheirOperationsOnlyInTheWindowsFlavour)
         // The meter is read, but hosts always got 0 for it.
         {effGetVu, 0, 0, nullptr, 0, "getVu()", 0},
     };
-    for (const auto& row : rows) {
+    for (const auto& row : rows)
+    {
         ProbeEffect probe;
         SCOPED_TRACE("opcode " + std::to_string(row.opcode));
         const std::intptr_t result = dispatch(probe, row.opcode, row.index, row.value, row.ptr, row.opt);
-        if (kWindows) {
+        if (kWindows)
+        {
             EXPECT_EQ(probe.calls, std::vector<std::string>{row.call});
             EXPECT_EQ(result, row.result);
-        } else {
+        }
+        else
+        {
             EXPECT_TRUE(probe.calls.empty());
             EXPECT_EQ(result, 0);
         }
@@ -69,15 +75,26 @@ TEST(FLAVOUR_SUITE, ReachTheirOperationsOnlyInTheWindowsFlavour)
 
 TEST(FLAVOUR_SUITE, DefaultAnswers)
 {
-    const struct {
+    const struct
+    {
         std::int32_t opcode;
         std::intptr_t windows;
     } rows[] = {
-        {effGetNumProgramCategories, 1}, {effCopyProgram, 0}, {effConnectInput, 1}, {effConnectOutput, 1},
-        {effGetCurrentPosition, 0},      {effGetDestinationBuffer, 0}, {effGetErrorText, 0}, {effIdle, 0},
-        {effGetIcon, 0},                 {effSetViewPosition, 0},     {effKeysRequired, 1}, {effGetVu, 0},
+        {effGetNumProgramCategories, 1},
+        {effCopyProgram, 0},
+        {effConnectInput, 1},
+        {effConnectOutput, 1},
+        {effGetCurrentPosition, 0},
+        {effGetDestinationBuffer, 0},
+        {effGetErrorText, 0},
+        {effIdle, 0},
+        {effGetIcon, 0},
+        {effSetViewPosition, 0},
+        {effKeysRequired, 1},
+        {effGetVu, 0},
     };
-    for (const auto& row : rows) {
+    for (const auto& row : rows)
+    {
         PlainEffect effect;
         char text[16] = "";
         EXPECT_EQ(dispatch(effect, row.opcode, 1, 1, text, 0.0f), kWindows ? row.windows : 0)
@@ -93,4 +110,4 @@ TEST(FLAVOUR_SUITE, BlockSizeAndSampleRateAreStoredOnlyInTheWindowsFlavour)
     EXPECT_EQ(effect.getSampleRate(), kWindows ? 22050.0f : 44100.0f);
 }
 
-}  // namespace
+} // namespace

@@ -9,22 +9,25 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
 /// How a row's result relates to the probe's answers.
-enum class Answer {
-    None,   // always 0
-    Bool,   // the operation's bool as 1 or 0
-    Value,  // the operation's integer, unchanged
+enum class Answer
+{
+    None,  // always 0
+    Bool,  // the operation's bool as 1 or 0
+    Value, // the operation's integer, unchanged
 };
 
-struct Row {
+struct Row
+{
     std::int32_t opcode;
     std::int32_t index;
     std::intptr_t value;
     void* ptr;
     float opt;
-    const char* call;  // the logged call, "" for none
+    const char* call; // the logged call, "" for none
     Answer answer;
 };
 
@@ -37,7 +40,8 @@ std::intptr_t dispatch(AudioEffect& effect, const Row& row)
 
 std::intptr_t expected(const Row& row, const ProbeEffect& probe)
 {
-    switch (row.answer) {
+    switch (row.answer)
+    {
     case Answer::Bool:
         return probe.boolAnswer ? 1 : 0;
     case Answer::Value:
@@ -129,8 +133,10 @@ const Row kRows[] = {
 TEST(Dispatcher, EveryOpcodeReachesItsOperationAndAnswersInItsForm)
 {
     // Two sets of answers, so that a row that ignores its operation's answer shows.
-    for (const bool yes : {true, false}) {
-        for (const Row& row : kRows) {
+    for (const bool yes : {true, false})
+    {
+        for (const Row& row : kRows)
+        {
             ProbeEffect probe;
             probe.boolAnswer = yes;
             probe.intAnswer = yes ? 7 : -3;
@@ -153,25 +159,47 @@ TEST(Dispatcher, IdentifyAnswersTheOldConstant)
 
 TEST(Dispatcher, NullPointerForATextOrStructureGetsZeroAndNoCall)
 {
-    const std::int32_t opcodes[] = {effSetProgramName,   effGetProgramName,        effGetParamLabel,
-                                    effGetParamDisplay,  effGetParamName,          effGetChunk,
-                                    effSetChunk,         effProcessEvents,         effString2Parameter,
-                                    effGetProgramNameIndexed, effGetInputProperties, effGetOutputProperties,
-                                    effOfflineNotify,    effOfflinePrepare,        effOfflineRun,
-                                    effProcessVarIo,     effSetSpeakerArrangement, effGetEffectName,
-                                    effGetVendorString,  effGetProductString,      effCanDo,
-                                    effGetParameterProperties, effGetMidiProgramName, effGetCurrentMidiProgram,
-                                    effGetMidiProgramCategory, effGetMidiKeyName,   effGetSpeakerArrangement,
-                                    effShellGetNextPlugin, effBeginLoadBank,       effBeginLoadProgram,
+    const std::int32_t opcodes[] = {effSetProgramName,
+                                    effGetProgramName,
+                                    effGetParamLabel,
+                                    effGetParamDisplay,
+                                    effGetParamName,
+                                    effGetChunk,
+                                    effSetChunk,
+                                    effProcessEvents,
+                                    effString2Parameter,
+                                    effGetProgramNameIndexed,
+                                    effGetInputProperties,
+                                    effGetOutputProperties,
+                                    effOfflineNotify,
+                                    effOfflinePrepare,
+                                    effOfflineRun,
+                                    effProcessVarIo,
+                                    effSetSpeakerArrangement,
+                                    effGetEffectName,
+                                    effGetVendorString,
+                                    effGetProductString,
+                                    effCanDo,
+                                    effGetParameterProperties,
+                                    effGetMidiProgramName,
+                                    effGetCurrentMidiProgram,
+                                    effGetMidiProgramCategory,
+                                    effGetMidiKeyName,
+                                    effGetSpeakerArrangement,
+                                    effShellGetNextPlugin,
+                                    effBeginLoadBank,
+                                    effBeginLoadProgram,
                                     effGetErrorText};
-    for (const std::int32_t opcode : opcodes) {
+    for (const std::int32_t opcode : opcodes)
+    {
         ProbeEffect probe;
         SCOPED_TRACE("opcode " + std::to_string(opcode));
         EXPECT_EQ(dispatch(probe, {opcode, 1, kBuf2, nullptr, 0, "", Answer::None}), 0);
         EXPECT_TRUE(probe.calls.empty());
     }
     // The speaker-arrangement requests carry a second pointer in value.
-    for (const std::int32_t opcode : {effSetSpeakerArrangement, effGetSpeakerArrangement}) {
+    for (const std::int32_t opcode : {effSetSpeakerArrangement, effGetSpeakerArrangement})
+    {
         ProbeEffect probe;
         EXPECT_EQ(dispatch(probe, {opcode, 0, 0, gBuffer, 0, "", Answer::None}), 0);
         EXPECT_TRUE(probe.calls.empty());
@@ -180,7 +208,8 @@ TEST(Dispatcher, NullPointerForATextOrStructureGetsZeroAndNoCall)
 
 TEST(Dispatcher, ProgramNamesReachTheEffectCutTo23Characters)
 {
-    const struct {
+    const struct
+    {
         const char* given;
         const char* received;
     } cases[] = {
@@ -189,7 +218,8 @@ TEST(Dispatcher, ProgramNamesReachTheEffectCutTo23Characters)
         {"ABCDEFGHIJKLMNOPQRSTUVW", "setProgramName(ABCDEFGHIJKLMNOPQRSTUVW)"},
         {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", "setProgramName(ABCDEFGHIJKLMNOPQRSTUVW)"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         ProbeEffect probe;
         char name[64];
         std::strcpy(name, c.given);
@@ -228,8 +258,10 @@ TEST(Dispatcher, EditorRequestsReachTheEditor)
         {effEditKeyUp, 1, 2, nullptr, 1e20f, "onKeyUp(1,2,0)", Answer::Bool},
         {effSetEditKnobMode, 0, 2, nullptr, 0, "setKnobMode(2)", Answer::Bool},
     };
-    for (const bool yes : {true, false}) {
-        for (const Row& row : rows) {
+    for (const bool yes : {true, false})
+    {
+        for (const Row& row : rows)
+        {
             ProbeEffect probe;
             auto* editor = new ProbeEditor(&probe);
             editor->answer = yes;
@@ -248,7 +280,8 @@ TEST(Dispatcher, EditorRequestsReachTheEditor)
 TEST(Dispatcher, EditorRequestsWithoutAnEditorAnswerZero)
 {
     for (const std::int32_t opcode : {effEditGetRect, effEditOpen, effEditClose, effEditIdle, effEditKeyDown,
-                                      effEditKeyUp, effSetEditKnobMode}) {
+                                      effEditKeyUp, effSetEditKnobMode})
+    {
         ProbeEffect probe;
         ERect* rect = reinterpret_cast<ERect*>(gOtherBuffer);
         EXPECT_EQ(dispatch(probe, {opcode, 65, 1, &rect, 1.0f, "", Answer::None}), 0) << opcode;
@@ -278,7 +311,8 @@ TEST(Dispatcher, DefaultsOfThePlainEffect)
 {
     PlainEffect effect(nullptr, 2, 5);
     char text[16];
-    const struct {
+    const struct
+    {
         std::int32_t opcode;
         std::int32_t index;
         std::intptr_t value;
@@ -326,7 +360,8 @@ TEST(Dispatcher, DefaultsOfThePlainEffect)
         {effGetNumMidiInputChannels, 0, 0, 0},
         {effGetNumMidiOutputChannels, 0, 0, 0},
     };
-    for (const auto& row : rows) {
+    for (const auto& row : rows)
+    {
         std::strcpy(text, "bypass");
         AEffect* record = effect.getAeffect();
         EXPECT_EQ(record->dispatcher(record, row.opcode, row.index, row.value, text, 0.0f), row.result)
@@ -337,7 +372,9 @@ TEST(Dispatcher, DefaultsOfThePlainEffect)
 TEST(Dispatcher, TextDefaultsWriteAnEmptyString)
 {
     PlainEffect effect;
-    for (const std::int32_t opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName}) {
+    for (const std::int32_t opcode :
+         {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName})
+    {
         char text[16] = "leftover";
         AEffect* record = effect.getAeffect();
         EXPECT_EQ(record->dispatcher(record, opcode, 0, 0, text, 0.0f), 0);
@@ -368,17 +405,20 @@ TEST(Dispatcher, StateRequestsChangeTheBase)
     EXPECT_EQ(effect.getBlockSize(), 64);
 
     // Program numbers outside 0 .. count-1 are ignored.
-    const struct {
+    const struct
+    {
         std::intptr_t value;
         std::int32_t program;
     } programs[] = {{3, 3}, {4, 3}, {-1, 3}, {0, 0}, {INT_MAX, 0}, {INTPTR_MIN, 0}};
-    for (const auto& p : programs) {
+    for (const auto& p : programs)
+    {
         EXPECT_EQ(record->dispatcher(record, effSetProgram, 0, p.value, nullptr, 0.0f), 0);
         EXPECT_EQ(record->dispatcher(record, effGetProgram, 0, 0, nullptr, 0.0f), p.program) << p.value;
     }
 }
 
-class MidiEffect : public PlainEffect {
+class MidiEffect : public PlainEffect
+{
 public:
     using PlainEffect::PlainEffect;
     std::int32_t canDo(const char* text) override
@@ -398,12 +438,14 @@ std::intptr_t recordOpcode(AEffect*, std::int32_t opcode, std::int32_t, std::int
 
 TEST(Dispatcher, ResumeAsksForMidiOnlyForSynthsAndMidiReceivers)
 {
-    const struct {
+    const struct
+    {
         bool synth;
         std::int32_t midiAnswer;
         bool asks;
     } cases[] = {{false, 0, false}, {false, -1, false}, {false, 2, false}, {false, 1, true}, {true, 0, true}};
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         gHostOpcodes.clear();
         MidiEffect effect(recordOpcode);
         effect.answer = c.midiAnswer;
@@ -425,4 +467,4 @@ TEST(Dispatcher, PlugCategoryFollowsTheSynthFlag)
     EXPECT_EQ(effect.getPlugCategory(), kPlugCategUnknown);
 }
 
-}  // namespace
+} // namespace

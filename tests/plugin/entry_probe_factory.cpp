@@ -4,14 +4,16 @@
 
 #include <stdexcept>
 
-namespace {
+namespace
+{
 
 /// Index of the vendor-specific request the factory sends before creating.
 constexpr std::int32_t kAskMode = fourCharConstant("mode");
 /// Index of the vendor-specific request the effect sends when it is destroyed.
 constexpr std::int32_t kReportDestroyed = fourCharConstant("dtor");
 
-class ProbeEffect : public AudioEffectX {
+class ProbeEffect : public AudioEffectX
+{
 public:
     explicit ProbeEffect(HostCallback host) : AudioEffectX(host, 1, 5)
     {
@@ -21,11 +23,12 @@ public:
     void processReplacing(float**, float**, std::int32_t) override {}
 };
 
-}  // namespace
+} // namespace
 
 AudioEffect* createEffectInstance(HostCallback hostCallback)
 {
-    switch (hostCallback(nullptr, audioMasterVendorSpecific, kAskMode, 0, nullptr, 0.0f)) {
+    switch (hostCallback(nullptr, audioMasterVendorSpecific, kAskMode, 0, nullptr, 0.0f))
+    {
     case 1:
         return nullptr;
     case 2:

@@ -13,7 +13,8 @@
 #include <set>
 #include <string>
 
-namespace {
+namespace
+{
 
 using EntryFunction = AEffect* (*)(HostCallback);
 
@@ -29,17 +30,18 @@ int gDestroyed = 0;
 
 std::intptr_t testHost(AEffect* effect, std::int32_t opcode, std::int32_t index, std::intptr_t, void*, float)
 {
-    if (opcode == audioMasterVersion) {
+    if (opcode == audioMasterVersion)
+    {
         EXPECT_EQ(effect, nullptr);
         ++gVersionQueries;
         return gVersionAnswer;
     }
-    if (opcode == audioMasterVendorSpecific && index == kAskMode) {
+    if (opcode == audioMasterVendorSpecific && index == kAskMode)
+    {
         ++gModeQueries;
         return gFactoryMode;
     }
-    if (opcode == audioMasterVendorSpecific && index == kReportDestroyed)
-        ++gDestroyed;
+    if (opcode == audioMasterVendorSpecific && index == kReportDestroyed) ++gDestroyed;
     return 0;
 }
 
@@ -56,10 +58,10 @@ std::set<std::string> exportedSymbols(const std::string& path)
     std::set<std::string> names;
     const std::string command = "nm -D --defined-only " + path;
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return names;
+    if (!pipe) return names;
     char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
+    while (std::fgets(line, sizeof line, pipe))
+    {
         std::string text(line);
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
             text.pop_back();
@@ -70,16 +72,17 @@ std::set<std::string> exportedSymbols(const std::string& path)
     return names;
 }
 
-class Module {
+class Module
+{
 public:
-    explicit Module(const std::string& path) : handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE))
+    explicit Module(const std::string& path)
+        : handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE))
     {
         EXPECT_NE(handle, nullptr) << dlerror();
     }
     ~Module()
     {
-        if (handle)
-            dlclose(handle);
+        if (handle) dlclose(handle);
     }
     EntryFunction entry(const char* name) const
     {
@@ -123,16 +126,18 @@ TEST(Entry, CreatesNothingForAnOldHostOrAFailedFactory)
     Module module(ENTRY_PROBE_PATH);
     const EntryFunction entry = module.entry("VSTPluginMain");
     ASSERT_NE(entry, nullptr);
-    const struct {
+    const struct
+    {
         std::intptr_t version;
         std::intptr_t mode;
         int factoryCalls;
     } cases[] = {
-        {0, 0, 0},  // a host too old to tell its version
-        {2400, 1, 1},  // the factory yields null
-        {2400, 2, 1},  // the factory throws: nothing may reach the host
+        {0, 0, 0},    // a host too old to tell its version
+        {2400, 1, 1}, // the factory yields null
+        {2400, 2, 1}, // the factory throws: nothing may reach the host
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         resetHost(c.version, c.mode);
         EXPECT_EQ(entry(testHost), nullptr) << "version " << c.version << " mode " << c.mode;
         EXPECT_EQ(gModeQueries, c.factoryCalls);
@@ -151,8 +156,7 @@ std::string pluginPath()
 TEST(Entry, RealPluginExportsOnlyTheEntryAndCreatesSorvelt)
 {
     const std::string path = pluginPath();
-    if (!std::filesystem::exists(path))
-        GTEST_SKIP() << path << " is not built in this tree";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is not built in this tree";
     const std::set<std::string> want{"VSTPluginMain", "main"};
     EXPECT_EQ(exportedSymbols(path), want);
 
@@ -173,4 +177,4 @@ TEST(Entry, RealPluginExportsOnlyTheEntryAndCreatesSorvelt)
     EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
 }
 
-}  // namespace
+} // namespace

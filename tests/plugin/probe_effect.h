@@ -16,30 +16,27 @@ inline char gOtherBuffer[64];
 
 inline std::string pointerName(const void* p)
 {
-    if (!p)
-        return "null";
-    if (p == gBuffer)
-        return "buf";
-    if (p == gOtherBuffer)
-        return "buf2";
+    if (!p) return "null";
+    if (p == gBuffer) return "buf";
+    if (p == gOtherBuffer) return "buf2";
     return "?";
 }
 
 /// Builds "name(a,b,...)" from the arguments of a logged call.
-template <typename... Args>
-std::string callText(const char* name, const Args&... args)
+template <typename... Args> std::string callText(const char* name, const Args&... args)
 {
     std::ostringstream out;
     out << name << '(';
     const char* separator = "";
     ((out << separator << args, separator = ","), ...);
-    static_cast<void>(separator);  // unused for a call without arguments
+    static_cast<void>(separator); // unused for a call without arguments
     out << ')';
     return out.str();
 }
 
 /// An effect with nothing overridden but the one operation every effect must have.
-class PlainEffect : public AudioEffectX {
+class PlainEffect : public AudioEffectX
+{
 public:
     explicit PlainEffect(HostCallback host = nullptr, std::int32_t programs = 1, std::int32_t params = 5)
         : AudioEffectX(host, programs, params)
@@ -60,7 +57,8 @@ public:
 
 /// Logs the operations the dispatcher reaches, with their arguments, and answers
 /// with configurable values so that the dispatcher's result mapping shows.
-class ProbeEffect : public PlainEffect {
+class ProbeEffect : public PlainEffect
+{
 public:
     explicit ProbeEffect(HostCallback host = nullptr) : PlainEffect(host, 3, 5) {}
 
@@ -101,15 +99,24 @@ public:
         log("getVu");
         return 0.5f;
     }
-    std::int32_t getChunk(void** data, bool preset) override { return logged(intAnswer, "getChunk", p(data), preset); }
+    std::int32_t getChunk(void** data, bool preset) override
+    {
+        return logged(intAnswer, "getChunk", p(data), preset);
+    }
     std::int32_t setChunk(void* data, std::int32_t size, bool preset) override
     {
         return logged(intAnswer, "setChunk", p(data), size, preset);
     }
 
     std::int32_t processEvents(VstEvents* e) override { return logged(intAnswer, "processEvents", p(e)); }
-    bool canParameterBeAutomated(std::int32_t i) override { return logged(boolAnswer, "canParameterBeAutomated", i); }
-    bool string2parameter(std::int32_t i, char* t) override { return logged(boolAnswer, "string2parameter", i, p(t)); }
+    bool canParameterBeAutomated(std::int32_t i) override
+    {
+        return logged(boolAnswer, "canParameterBeAutomated", i);
+    }
+    bool string2parameter(std::int32_t i, char* t) override
+    {
+        return logged(boolAnswer, "string2parameter", i, p(t));
+    }
     bool getProgramNameIndexed(std::int32_t c, std::int32_t i, char* t) override
     {
         return logged(boolAnswer, "getProgramNameIndexed", c, i, p(t));
@@ -127,9 +134,18 @@ public:
     {
         return logged(boolAnswer, "offlineNotify", p(f), n, start);
     }
-    bool offlinePrepare(VstOfflineTask* t, std::int32_t n) override { return logged(boolAnswer, "offlinePrepare", p(t), n); }
-    bool offlineRun(VstOfflineTask* t, std::int32_t n) override { return logged(boolAnswer, "offlineRun", p(t), n); }
-    bool processVariableIo(VstVariableIo* v) override { return logged(boolAnswer, "processVariableIo", p(v)); }
+    bool offlinePrepare(VstOfflineTask* t, std::int32_t n) override
+    {
+        return logged(boolAnswer, "offlinePrepare", p(t), n);
+    }
+    bool offlineRun(VstOfflineTask* t, std::int32_t n) override
+    {
+        return logged(boolAnswer, "offlineRun", p(t), n);
+    }
+    bool processVariableIo(VstVariableIo* v) override
+    {
+        return logged(boolAnswer, "processVariableIo", p(v));
+    }
     bool setSpeakerArrangement(VstSpeakerArrangement* in, VstSpeakerArrangement* out) override
     {
         return logged(boolAnswer, "setSpeakerArrangement", p(in), p(out));
@@ -162,21 +178,42 @@ public:
     {
         return logged(intAnswer, "getMidiProgramCategory", c, p(x));
     }
-    bool hasMidiProgramsChanged(std::int32_t c) override { return logged(boolAnswer, "hasMidiProgramsChanged", c); }
-    bool getMidiKeyName(std::int32_t c, MidiKeyName* x) override { return logged(boolAnswer, "getMidiKeyName", c, p(x)); }
+    bool hasMidiProgramsChanged(std::int32_t c) override
+    {
+        return logged(boolAnswer, "hasMidiProgramsChanged", c);
+    }
+    bool getMidiKeyName(std::int32_t c, MidiKeyName* x) override
+    {
+        return logged(boolAnswer, "getMidiKeyName", c, p(x));
+    }
     bool beginSetProgram() override { return logged(boolAnswer, "beginSetProgram"); }
     bool endSetProgram() override { return logged(boolAnswer, "endSetProgram"); }
     bool getSpeakerArrangement(VstSpeakerArrangement** in, VstSpeakerArrangement** out) override
     {
         return logged(boolAnswer, "getSpeakerArrangement", p(in), p(out));
     }
-    std::int32_t getNextShellPlugin(char* t) override { return logged(intAnswer, "getNextShellPlugin", p(t)); }
+    std::int32_t getNextShellPlugin(char* t) override
+    {
+        return logged(intAnswer, "getNextShellPlugin", p(t));
+    }
     std::int32_t startProcess() override { return logged(intAnswer, "startProcess"); }
     std::int32_t stopProcess() override { return logged(intAnswer, "stopProcess"); }
-    std::int32_t setTotalSampleToProcess(std::int32_t v) override { return logged(intAnswer, "setTotalSampleToProcess", v); }
-    bool setPanLaw(std::int32_t type, float gain) override { return logged(boolAnswer, "setPanLaw", type, gain); }
-    std::int32_t beginLoadBank(VstPatchChunkInfo* x) override { return logged(intAnswer, "beginLoadBank", p(x)); }
-    std::int32_t beginLoadProgram(VstPatchChunkInfo* x) override { return logged(intAnswer, "beginLoadProgram", p(x)); }
+    std::int32_t setTotalSampleToProcess(std::int32_t v) override
+    {
+        return logged(intAnswer, "setTotalSampleToProcess", v);
+    }
+    bool setPanLaw(std::int32_t type, float gain) override
+    {
+        return logged(boolAnswer, "setPanLaw", type, gain);
+    }
+    std::int32_t beginLoadBank(VstPatchChunkInfo* x) override
+    {
+        return logged(intAnswer, "beginLoadBank", p(x));
+    }
+    std::int32_t beginLoadProgram(VstPatchChunkInfo* x) override
+    {
+        return logged(intAnswer, "beginLoadProgram", p(x));
+    }
     bool setProcessPrecision(std::int32_t v) override { return logged(boolAnswer, "setProcessPrecision", v); }
     std::int32_t getNumMidiInputChannels() override { return logged(intAnswer, "getNumMidiInputChannels"); }
     std::int32_t getNumMidiOutputChannels() override { return logged(intAnswer, "getNumMidiOutputChannels"); }
@@ -202,20 +239,21 @@ public:
         log("getIcon");
         return gOtherBuffer;
     }
-    bool setViewPosition(std::int32_t x, std::int32_t y) override { return logged(boolAnswer, "setViewPosition", x, y); }
+    bool setViewPosition(std::int32_t x, std::int32_t y) override
+    {
+        return logged(boolAnswer, "setViewPosition", x, y);
+    }
     std::int32_t keysRequired() override { return logged(intAnswer, "keysRequired"); }
 
 private:
     static std::string p(const void* ptr) { return pointerName(ptr); }
 
-    template <typename... Args>
-    void log(const char* name, const Args&... args)
+    template <typename... Args> void log(const char* name, const Args&... args)
     {
         calls.push_back(callText(name, args...));
     }
 
-    template <typename R, typename... Args>
-    R logged(R answer, const char* name, const Args&... args)
+    template <typename R, typename... Args> R logged(R answer, const char* name, const Args&... args)
     {
         log(name, args...);
         return answer;
@@ -223,7 +261,8 @@ private:
 };
 
 /// An editor that logs what the dispatcher asks of it.
-class ProbeEditor : public AEffEditor {
+class ProbeEditor : public AEffEditor
+{
 public:
     explicit ProbeEditor(AudioEffect* effect) : AEffEditor(effect) {}
     ~ProbeEditor() override { ++destroyed; }

@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 TEST(Record, DefaultsOfANewEffect)
 {
@@ -75,7 +76,8 @@ TEST(Record, SettersWriteTheirFields)
 
 TEST(Record, FlagSettersSetAndClearOnlyTheirBit)
 {
-    const struct {
+    const struct
+    {
         const char* name;
         void (*set)(PlainEffect&, bool);
         std::int32_t bit;
@@ -86,8 +88,10 @@ TEST(Record, FlagSettersSetAndClearOnlyTheirBit)
         {"isSynth", [](PlainEffect& e, bool s) { e.isSynth(s); }, 256},
         {"noTail", [](PlainEffect& e, bool s) { e.noTail(s); }, 512},
     };
-    for (const auto& setter : setters) {
-        for (const std::int32_t others : {0, 0x1FFF}) {
+    for (const auto& setter : setters)
+    {
+        for (const std::int32_t others : {0, 0x1FFF})
+        {
             PlainEffect effect;
             effect.getAeffect()->flags = others & ~setter.bit;
             setter.set(effect, true);
@@ -164,7 +168,8 @@ TEST(Record, CloseThroughTheRecordDeletesTheEffectAndItsEditor)
 TEST(Record, CloseCallsTheEffectsCloseBeforeDeleting)
 {
     static std::vector<std::string> order;
-    class ClosingEffect : public PlainEffect {
+    class ClosingEffect : public PlainEffect
+    {
     public:
         void close() override { order.push_back("close"); }
         ~ClosingEffect() override { order.push_back("destroy"); }
@@ -176,4 +181,4 @@ TEST(Record, CloseCallsTheEffectsCloseBeforeDeleting)
     EXPECT_EQ(order, (std::vector<std::string>{"close", "destroy"}));
 }
 
-}  // namespace
+} // namespace

@@ -9,14 +9,14 @@
 #include <limits>
 #include <string>
 
-namespace {
+namespace
+{
 
 constexpr char kGuard = '#';
 
 /// Runs one conversion into a guarded buffer and checks nothing beyond
 /// text[maxLen] was touched and that text[maxLen] is the terminator.
-template <typename F>
-std::string convert(F&& f, std::int32_t maxLen)
+template <typename F> std::string convert(F&& f, std::int32_t maxLen)
 {
     char text[64];
     std::memset(text, kGuard, sizeof text);
@@ -27,7 +27,8 @@ std::string convert(F&& f, std::int32_t maxLen)
     return text;
 }
 
-struct FloatCase {
+struct FloatCase
+{
     float value;
     const char* text;
 };
@@ -62,7 +63,8 @@ TEST(ValueText, Float2stringKeepsEightPositionsAndTruncates)
         {std::numeric_limits<float>::quiet_NaN(), "NaN"},
     };
     PlainEffect effect;
-    for (const FloatCase& c : cases) {
+    for (const FloatCase& c : cases)
+    {
         EXPECT_EQ(convert([&](char* t, std::int32_t n) { effect.float2string(c.value, t, n); }, 8), c.text)
             << c.value;
     }
@@ -75,14 +77,17 @@ TEST(ValueText, Dbs2stringShowsDecibelsOfALinearFactor)
         {0.0f, "-oo"},      {-1.0f, "-oo"},     {1e-30f, "-600.000"},
     };
     PlainEffect effect;
-    for (const FloatCase& c : cases) {
-        EXPECT_EQ(convert([&](char* t, std::int32_t n) { effect.dB2string(c.value, t, n); }, 8), c.text) << c.value;
+    for (const FloatCase& c : cases)
+    {
+        EXPECT_EQ(convert([&](char* t, std::int32_t n) { effect.dB2string(c.value, t, n); }, 8), c.text)
+            << c.value;
     }
 }
 
 TEST(ValueText, Int2stringWritesDecimalDigits)
 {
-    const struct {
+    const struct
+    {
         std::int32_t value;
         const char* text;
     } cases[] = {
@@ -99,14 +104,17 @@ TEST(ValueText, Int2stringWritesDecimalDigits)
         {std::numeric_limits<std::int32_t>::min(), "Huge!"},
     };
     PlainEffect effect;
-    for (const auto& c : cases) {
-        EXPECT_EQ(convert([&](char* t, std::int32_t n) { effect.int2string(c.value, t, n); }, 12), c.text) << c.value;
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(convert([&](char* t, std::int32_t n) { effect.int2string(c.value, t, n); }, 12), c.text)
+            << c.value;
     }
 }
 
 TEST(ValueText, FrequencyAndTimeFollowTheSampleRate)
 {
-    const struct {
+    const struct
+    {
         float rate;
         float samples;
         const char* hz;
@@ -120,7 +128,8 @@ TEST(ValueText, FrequencyAndTimeFollowTheSampleRate)
         {0.0f, 441.0f, "0.000000", "Huge!"},
         {0.0f, 0.0f, "0.000000", "0.000000"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         PlainEffect effect;
         effect.setSampleRate(c.rate);
         EXPECT_EQ(convert([&](char* t, std::int32_t n) { effect.Hz2string(c.samples, t, n); }, 8), c.hz)
@@ -133,7 +142,8 @@ TEST(ValueText, FrequencyAndTimeFollowTheSampleRate)
 TEST(ValueText, EveryConversionStaysWithinMaxLen)
 {
     PlainEffect effect;
-    const struct {
+    const struct
+    {
         const char* name;
         std::function<void(char*, std::int32_t)> run;
         std::int32_t maxLen;
@@ -166,9 +176,30 @@ TEST(ValueText, BoundedCopiesRefuseWhatTheyCannotWrite)
     EXPECT_EQ(std::string(text, sizeof text), std::string(sizeof text, kGuard));
 
     EXPECT_EQ(convert([](char* t, std::int32_t n) { copyText(t, nullptr, n); }, 4), "");
-    EXPECT_EQ(convert([](char* t, std::int32_t n) { copyText(t, "ab", n); appendText(t, nullptr, n); }, 4), "ab");
-    EXPECT_EQ(convert([](char* t, std::int32_t n) { copyText(t, "ab", n); appendText(t, "cdef", n); }, 4), "abcd");
-    EXPECT_EQ(convert([](char* t, std::int32_t n) { copyText(t, "abcd", n); appendText(t, "x", n); }, 4), "abcd");
+    EXPECT_EQ(convert(
+                  [](char* t, std::int32_t n)
+                  {
+                      copyText(t, "ab", n);
+                      appendText(t, nullptr, n);
+                  },
+                  4),
+              "ab");
+    EXPECT_EQ(convert(
+                  [](char* t, std::int32_t n)
+                  {
+                      copyText(t, "ab", n);
+                      appendText(t, "cdef", n);
+                  },
+                  4),
+              "abcd");
+    EXPECT_EQ(convert(
+                  [](char* t, std::int32_t n)
+                  {
+                      copyText(t, "abcd", n);
+                      appendText(t, "x", n);
+                  },
+                  4),
+              "abcd");
 }
 
-}  // namespace
+} // namespace
