@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "editor/uhjeditor.h"
 #include "plugin/aeffguieditor.h"
@@ -36,12 +35,12 @@ void writeWhole(char* text, const char* source)
 
 AudioEffect* createEffectInstance(HostCallback hostCallback)
 {
-    // Nothing may escape into the host: a failed allocation is an absent plug-in.
+    // Nothing may escape into the host: a failed construction is an absent plug-in.
     try
     {
         return new Sorvelt(hostCallback);
     }
-    catch (const std::bad_alloc&)
+    catch (...)
     {
         return nullptr;
     }
@@ -62,7 +61,17 @@ Sorvelt::Sorvelt(HostCallback hostCallback)
     canDoubleReplacing(true);
 
     // The editor is created here, once the record is complete and before resume.
-    setEditor(new UHJeditor(this));
+    // Its base registers it with this effect before the editor itself is built: if
+    // building fails, the pointer must go before the base destructor would delete it.
+    try
+    {
+        setEditor(new UHJeditor(this));
+    }
+    catch (...)
+    {
+        setEditor(nullptr);
+        throw;
+    }
 
     AudioEffectX::resume();
 }
