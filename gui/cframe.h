@@ -17,7 +17,7 @@ namespace VSTGUI {
 class CDrawContext;
 class COffscreenContext;
 
-enum CCursorType {
+enum CCursorType : std::int32_t {
     kCursorDefault = 0,
     kCursorWait,
     kCursorHSize,

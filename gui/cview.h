@@ -18,7 +18,7 @@ class CDrawContext;
 class CDragContainer;
 class CFrame;
 
-enum CMouseWheelAxis { kHorizontalWheel = 0, kVerticalWheel = 1 };
+enum CMouseWheelAxis : std::int32_t { kHorizontalWheel = 0, kVerticalWheel = 1 };
 
 /// The one message a container answers with 1; compared by address, never by text.
 extern const char kMsgCheckIfViewContainer[];
