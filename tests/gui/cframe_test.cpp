@@ -340,6 +340,23 @@ TEST(CFrame, CurrentViewIsTheTopmostChildUnderThePointer)
     }
 }
 
+TEST(CFrame, ANestedContainerFindsItsCurrentChildInItsOwnCoordinates)
+{
+    HeadlessFrame h;
+    auto* inner = new CViewContainer(CRect(100, 0, 200, 100), h.frame);
+    h.frame->addView(inner);
+    auto* view = new ProbeView(CRect(10, 10, 20, 20), kRedCColor);
+    inner->addView(view);
+    h.platform->setMouse({0, CPoint(115, 12)});
+    EXPECT_EQ(inner->getCurrentView(), view);
+    EXPECT_EQ(h.frame->getCurrentView(), inner);  // the frame does not descend
+    EXPECT_TRUE(inner->hitTestSubViews(CPoint(115, 12), 0));
+    view->setMouseEnabled(false);
+    EXPECT_FALSE(inner->hitTestSubViews(CPoint(115, 12), 0));
+    h.platform->setMouse({0, CPoint(150, 50)});
+    EXPECT_EQ(inner->getCurrentView(), nullptr);
+}
+
 TEST(CFrame, MouseLocationOfANestedViewIsInItsParentsCoordinates)
 {
     HeadlessFrame h;

@@ -5,10 +5,12 @@
 #include <cstring>
 
 #include "gui/cbitmap.h"
+#include "gui/coffscreencontext.h"
 #include "gui/cviewcontainer.h"
 #include "tests/gui/view_harness.h"
 
 using namespace VSTGUI;
+using sorvelt_test::pixelAt;
 using sorvelt_test::ProbeView;
 
 namespace {
@@ -151,6 +153,47 @@ TEST(CView, BackgroundHoldsOneReferenceAndReleasesIt)
     }
     first->forget();
     second->forget();
+}
+
+/// A 20 x 40 opaque bitmap: red on top, green below.
+CBitmap* twoBands(CFrame& frame)
+{
+    auto* bitmap = new CBitmap(frame, 20, 40);
+    auto* painter = new COffscreenContext(nullptr, bitmap, true);
+    painter->setFillColor(kRedCColor);
+    painter->drawRect(CRect(0, 0, 20, 20), kDrawFilled);
+    painter->setFillColor(kGreenCColor);
+    painter->drawRect(CRect(0, 20, 20, 40), kDrawFilled);
+    painter->forget();
+    return bitmap;
+}
+
+TEST(CView, BackgroundIsDrawnIntoTheViewFromTheBitmapsOrigin)
+{
+    CFrame frame(CRect(0, 0, 100, 100), nullptr, nullptr);
+    CBitmap* bitmap = twoBands(frame);
+    for (const bool transparent : {false, true}) {
+        CView view(CRect(10, 10, 30, 30));
+        view.setBackground(bitmap);
+        view.setTransparency(transparent);
+        COffscreenContext context(nullptr, 50, 50, kBlueCColor);
+        view.draw(&context);
+        EXPECT_FALSE(view.isDirty());
+        EXPECT_EQ(pixelAt(context, 10, 10), kRedCColor);
+        EXPECT_EQ(pixelAt(context, 29, 29), kRedCColor);  // only the top band fits
+        EXPECT_EQ(pixelAt(context, 30, 30), kBlueCColor);
+        EXPECT_EQ(pixelAt(context, 9, 9), kBlueCColor);
+    }
+
+    // A container draws its bitmap over its whole area, from the background offset.
+    CViewContainer container(CRect(5, 5, 25, 25), nullptr, bitmap);
+    container.setBackgroundOffset(CPoint(0, 20));
+    COffscreenContext context(nullptr, 50, 50, kBlueCColor);
+    container.draw(&context);
+    EXPECT_EQ(pixelAt(context, 5, 5), kGreenCColor);
+    EXPECT_EQ(pixelAt(context, 24, 24), kGreenCColor);
+    EXPECT_EQ(pixelAt(context, 25, 25), kBlueCColor);
+    bitmap->forget();
 }
 
 TEST(CView, UpwardCallsWithoutParentsDoNothing)
