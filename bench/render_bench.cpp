@@ -40,8 +40,7 @@ std::filesystem::path workFolder()
             }
             sf_writef_float(file, frames.data(), kRate);
         }
-        if (file)
-            sf_close(file);
+        if (file) sf_close(file);
         return path;
     }();
     // Removes the folder at exit; made after `folder`, so destroyed before it.
@@ -50,8 +49,7 @@ std::filesystem::path workFolder()
         std::filesystem::path path;
         ~Remover()
         {
-            if (path != "/tmp")
-                std::filesystem::remove_all(path);
+            if (path != "/tmp") std::filesystem::remove_all(path);
         }
     } remover{folder};
     return folder;
@@ -77,12 +75,18 @@ void renderSixtySeconds(benchmark::State& state)
     std::fclose(quiet);
     state.counters["x_real_time"] =
         benchmark::Counter(kSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["s_per_frame"] = benchmark::Counter(static_cast<double>(kSeconds) * kRate * state.iterations(),
-                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["s_per_frame"] =
+        benchmark::Counter(static_cast<double>(kSeconds) * kRate * state.iterations(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 } // namespace
 
-BENCHMARK(renderSixtySeconds)->Arg(0)->Arg(1)->ArgName("double")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(renderSixtySeconds)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("double")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -48,7 +48,7 @@ std::string slurp(const std::string& path)
 
 /// Runs the command with the arguments and extra environment, collecting both streams.
 Outcome runCommand(const std::vector<std::string>& arguments, const fs::path& folder,
-               const std::map<std::string, std::string>& environment = {})
+                   const std::map<std::string, std::string>& environment = {})
 {
     const std::string outPath = (folder / "stdout.txt").string(), errPath = (folder / "stderr.txt").string();
     const pid_t child = ::fork();
@@ -58,8 +58,7 @@ Outcome runCommand(const std::vector<std::string>& arguments, const fs::path& fo
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, 1);
         ::dup2(err, 2);
-        if (::chdir(folder.c_str()) != 0)
-            ::_exit(127);
+        if (::chdir(folder.c_str()) != 0) ::_exit(127);
         for (const auto& [name, value] : environment)
             ::setenv(name.c_str(), value.c_str(), 1);
         std::vector<char*> argv{const_cast<char*>(kCommand.c_str())};
@@ -98,8 +97,9 @@ void writeSound(const fs::path& path, int channels, int rate, const std::vector<
     info.format = format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    ASSERT_EQ(sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / channels)),
-              static_cast<sf_count_t>(interleaved.size() / channels));
+    ASSERT_EQ(
+        sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / channels)),
+        static_cast<sf_count_t>(interleaved.size() / channels));
     sf_close(file);
 }
 
@@ -107,8 +107,7 @@ Sound readSound(const fs::path& path)
 {
     Sound sound;
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &sound.info);
-    if (!file)
-        return sound;
+    if (!file) return sound;
     sound.samples.resize(static_cast<size_t>(sound.info.frames * sound.info.channels));
     sf_readf_float(file, sound.samples.data(), sound.info.frames);
     sf_close(file);
@@ -153,8 +152,7 @@ std::vector<Block> blocksOf(const std::string& log)
         std::istringstream in(line);
         Block b;
         in >> b.kind;
-        if (b.kind != "float" && b.kind != "double")
-            continue;
+        if (b.kind != "float" && b.kind != "double") continue;
         in >> b.frames;
         for (float& p : b.params)
             in >> p;
@@ -180,7 +178,7 @@ protected:
     }
     /// Runs against the probe plug-in; its log is returned in `log`.
     Outcome probe(std::vector<std::string> arguments, std::string& log,
-              std::map<std::string, std::string> env = {})
+                  std::map<std::string, std::string> env = {})
     {
         arguments.insert(arguments.begin(), {"--plugin", kProbe});
         env["SORVELT_PROBE_LOG"] = (dir / "probe.log").string();
@@ -196,10 +194,8 @@ protected:
         for (const auto& entry : fs::directory_iterator(dir))
         {
             const std::string name = entry.path().filename().string();
-            if (name == "stdout.txt" || name == "stderr.txt" || name == "probe.log")
-                continue;
-            if (std::find(expected.begin(), expected.end(), name) == expected.end())
-                stray.push_back(name);
+            if (name == "stdout.txt" || name == "stderr.txt" || name == "probe.log") continue;
+            if (std::find(expected.begin(), expected.end(), name) == expected.end()) stray.push_back(name);
         }
         return stray;
     }
@@ -243,15 +239,14 @@ TEST_F(RenderCommand, InputChannelsReachThePluginInTheRightPlaces)
         float formatValue;
         std::vector<int> sourceOf; // plug-in input c comes from file channel sourceOf[c], -1 silent
     } cases[] = {
-        {1, {}, 0.0f, {0, -1, -1, -1}},
-        {2, {}, 0.5f, {0, 1, -1, -1}},
-        {4, {}, 1.0f, {0, 1, 2, 3}},
-        {4, {"--format", "bformat"}, 1.0f, {0, 1, 2, 3}},
+        {1, {}, 0.0f, {0, -1, -1, -1}},       {2, {}, 0.5f, {0, 1, -1, -1}},
+        {4, {}, 1.0f, {0, 1, 2, 3}},          {4, {"--format", "bformat"}, 1.0f, {0, 1, 2, 3}},
         {4, {"--ambix"}, 1.0f, {0, 3, 1, 2}}, // W, Y, Z, X in, W, X, Y, Z to the plug-in
     };
     for (const Case& c : cases)
     {
-        const std::vector<float> signal = testSignal(c.fileChannels, frames, static_cast<unsigned>(c.fileChannels));
+        const std::vector<float> signal =
+            testSignal(c.fileChannels, frames, static_cast<unsigned>(c.fileChannels));
         writeSound(dir / "in.wav", c.fileChannels, 48000, signal);
         std::vector<std::string> arguments = {"in.wav", "out.wav"};
         arguments.insert(arguments.end(), c.options.begin(), c.options.end());
@@ -272,7 +267,8 @@ TEST_F(RenderCommand, InputChannelsReachThePluginInTheRightPlaces)
                 float expected = from < 0 ? 0.0f : signal[static_cast<size_t>(i * c.fileChannels + from)];
                 if (ambix && ch == 0)
                     expected = static_cast<float>(expected / std::sqrt(2.0)); // SN3D W to the classic W
-                ASSERT_EQ(out.at(i, ch), expected) << "channels " << c.fileChannels << " output " << ch << " frame " << i;
+                ASSERT_EQ(out.at(i, ch), expected)
+                    << "channels " << c.fileChannels << " output " << ch << " frame " << i;
             }
     }
 }
@@ -282,8 +278,8 @@ TEST_F(RenderCommand, SweepsMoveOncePerBlockFromStartToEnd)
     writeSound(dir / "in.wav", 1, 48000, testSignal(1, 1000));
     std::string log;
     const Outcome r = probe({"in.wav", "out.wav", "--block", "200", "--azimuth", "90", "--azimuth-to", "-90",
-                         "--elevation-to", "40", "--width", "20", "--width-to", "100", "--gain", "-6"},
-                        log);
+                             "--elevation-to", "40", "--width", "20", "--width-to", "100", "--gain", "-6"},
+                            log);
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<Block> blocks = blocksOf(log);
     ASSERT_EQ(blocks.size(), 5u);
@@ -318,7 +314,8 @@ TEST_F(RenderCommand, PrecisionGainAndLinearGain)
     const Sound out = readSound(dir / "out.wav");
     const std::vector<float> in = testSignal(1, 600);
     for (int i = 0; i < 600; ++i)
-        ASSERT_EQ(out.at(i, 0), static_cast<float>(static_cast<double>(in[static_cast<size_t>(i)]) * 0.25)) << i;
+        ASSERT_EQ(out.at(i, 0), static_cast<float>(static_cast<double>(in[static_cast<size_t>(i)]) * 0.25))
+            << i;
 
     // A plug-in without double precision is refused rather than silently run in single.
     r = probe({"in.wav", "out2.wav", "--double"}, log, {{"SORVELT_PROBE_SINGLE_ONLY", "1"}});
@@ -372,7 +369,8 @@ TEST_F(RenderCommand, ReadsOtherTypesAndRawInput)
     writeSound(dir / "in.aiff", 2, 32000, signal, SF_FORMAT_AIFF | SF_FORMAT_FLOAT);
     {
         std::ofstream raw(dir / "in.raw", std::ios::binary);
-        raw.write(reinterpret_cast<const char*>(signal.data()), static_cast<std::streamsize>(signal.size() * 4));
+        raw.write(reinterpret_cast<const char*>(signal.data()),
+                  static_cast<std::streamsize>(signal.size() * 4));
     }
     struct Case
     {
@@ -451,17 +449,27 @@ TEST_F(RenderCommand, FailuresExplainThemselvesAndLeaveFilesAlone)
         {{"mono.wav", "out.wav", "--block"}, 2, "needs a value"},
         {{"mono.wav", "mono.wav"}, 2, "is the input"},
         {{"mono.wav", "./mono.wav"}, 2, "is the input"},
-        {{"three.wav", "out.wav"}, 1, "three.wav has 3 channels; the encoder takes 1 (mono), 2 (stereo) or 4"},
-        {{"stereo.wav", "out.wav", "--format", "mono"}, 1, "stereo.wav has 2 channels; --format mono takes 1"},
+        {{"three.wav", "out.wav"},
+         1,
+         "three.wav has 3 channels; the encoder takes 1 (mono), 2 (stereo) or 4"},
+        {{"stereo.wav", "out.wav", "--format", "mono"},
+         1,
+         "stereo.wav has 2 channels; --format mono takes 1"},
         {{"stereo.wav", "out.wav", "--ambix"}, 1, "--format bformat (AmbiX) takes 4"},
         {{"x.raw", "out.wav"}, 2, "needs --format"},
         {{"mono.wav", "nowhere/out.wav"}, 1, "cannot write nowhere/out.wav"},
         {{"mono.wav", "folder"}, 1, "cannot write folder: it is a folder"},
         {{"mono.wav", "out.wav", "--plugin", "absent.so"}, 1, "cannot load plug-in absent.so"},
-        {{"mono.wav", "out.wav", "--plugin", kFixtures + "/no_entry_plugin.so"}, 1, "exports neither VSTPluginMain nor main"},
-        {{"mono.wav", "out.wav", "--plugin", kFixtures + "/null_entry_plugin.so"}, 1, "its entry returned no effect"},
+        {{"mono.wav", "out.wav", "--plugin", kFixtures + "/no_entry_plugin.so"},
+         1,
+         "exports neither VSTPluginMain nor main"},
+        {{"mono.wav", "out.wav", "--plugin", kFixtures + "/null_entry_plugin.so"},
+         1,
+         "its entry returned no effect"},
         // Found through the older "main" export, then refused by it: not "exports neither".
-        {{"mono.wav", "out.wav", "--plugin", kFixtures + "/main_entry_plugin.so"}, 1, "its entry returned no effect"},
+        {{"mono.wav", "out.wav", "--plugin", kFixtures + "/main_entry_plugin.so"},
+         1,
+         "its entry returned no effect"},
         {{"--info", "--plugin", kFixtures + "/null_entry_plugin.so"}, 1, "its entry returned no effect"},
     };
     for (const Case& c : cases)
@@ -475,7 +483,8 @@ TEST_F(RenderCommand, FailuresExplainThemselvesAndLeaveFilesAlone)
         const std::string what = c.arguments[0] + " " + (c.arguments.size() > 1 ? c.arguments[1] : "");
         EXPECT_EQ(r.status, c.status) << what << ": " << r.err;
         EXPECT_NE(r.err.find(c.messagePart), std::string::npos) << what << ": '" << r.err << "'";
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << what << ": one line, got '" << r.err << "'";
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1)
+            << what << ": one line, got '" << r.err << "'";
         EXPECT_EQ(r.err.rfind("sorvelt-render: ", 0), 0u) << r.err;
         EXPECT_EQ(slurp((dir / "out.wav").string()), precious) << what;
         EXPECT_EQ(strayFiles({"mono.wav", "stereo.wav", "three.wav", "garbage.wav", "folder", "out.wav"}),
@@ -517,16 +526,13 @@ public:
     DirectPlugin()
     {
         library = ::dlopen(kPlugin.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!library)
-            return;
+        if (!library) return;
         void* symbol = ::dlsym(library, "VSTPluginMain");
-        if (!symbol)
-            return;
+        if (!symbol) return;
         AEffect* (*entry)(HostCallback) = nullptr;
         std::memcpy(&entry, &symbol, sizeof entry);
         effect = entry(&DirectPlugin::host);
-        if (!effect)
-            return;
+        if (!effect) return;
         effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0);
         effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
         effect->dispatcher(effect, effSetBlockSize, 0, 512, nullptr, 0);
@@ -546,8 +552,8 @@ public:
 
     /// Renders `frames` of the four input channels in blocks; `beforeBlock` may move parameters.
     template <typename Sample>
-    std::vector<std::vector<float>> render(const std::vector<std::vector<float>>& input, int frames, int block,
-                                           const std::function<void(int)>& beforeBlock = {})
+    std::vector<std::vector<float>> render(const std::vector<std::vector<float>>& input, int frames,
+                                           int block, const std::function<void(int)>& beforeBlock = {})
     {
         std::vector<std::vector<Sample>> in(4, std::vector<Sample>(static_cast<size_t>(block)));
         std::vector<std::vector<Sample>> out(4, std::vector<Sample>(static_cast<size_t>(block)));
@@ -559,9 +565,9 @@ public:
             const int n = std::min(block, frames - start);
             for (size_t c = 0; c < 4; ++c)
                 for (int i = 0; i < n; ++i)
-                    in[c][static_cast<size_t>(i)] = static_cast<Sample>(input[c][static_cast<size_t>(start + i)]);
-            if (beforeBlock)
-                beforeBlock(b);
+                    in[c][static_cast<size_t>(i)] =
+                        static_cast<Sample>(input[c][static_cast<size_t>(start + i)]);
+            if (beforeBlock) beforeBlock(b);
             if constexpr (std::is_same_v<Sample, float>)
                 effect->processReplacing(effect, inPointers, outPointers, n);
             else
@@ -592,7 +598,8 @@ protected:
     }
 
     /// Compares every sample of the command's output with the direct rendering, bit for bit.
-    static void expectIdentical(const Sound& file, const std::vector<std::vector<float>>& direct, const char* what)
+    static void expectIdentical(const Sound& file, const std::vector<std::vector<float>>& direct,
+                                const char* what)
     {
         ASSERT_EQ(file.info.channels, 4) << what;
         ASSERT_EQ(static_cast<size_t>(file.info.frames), direct[0].size()) << what;
@@ -608,10 +615,11 @@ TEST_F(RenderAgainstPlugin, InfoShowsThePlugin)
 {
     const Outcome r = run({"--info"});
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* part : {"Effect: Sorvelt", "Product: Sorvelt", "Vendor version: 1000", "Unique ID: SVLT",
-                             "Category: effect (1)", "Inputs: 4, outputs: 4",
-                             "Flags: has editor, can process replacing, can process double replacing (0x1011)",
-                             "0 SourceAzimuth", "0.000000 deg", "4 Gain", "Programs: 1 (current: Init 1)", "0 Init"})
+    for (const char* part :
+         {"Effect: Sorvelt", "Product: Sorvelt", "Vendor version: 1000", "Unique ID: SVLT",
+          "Category: effect (1)", "Inputs: 4, outputs: 4",
+          "Flags: has editor, can process replacing, can process double replacing (0x1011)",
+          "0 SourceAzimuth", "0.000000 deg", "4 Gain", "Programs: 1 (current: Init 1)", "0 Init"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part << " missing from:\n" << r.out;
 }
 
@@ -626,9 +634,20 @@ TEST_F(RenderAgainstPlugin, ImpulseMatchesThePluginBitForBitInBothPrecisions)
         float format;
         float azimuth, elevation, width;
     } cases[] = {
-        {"mono", 1, {"--azimuth", "90", "--elevation", "45", "--width", "30"}, 0.0f, 0.25f, 0.75f,
+        {"mono",
+         1,
+         {"--azimuth", "90", "--elevation", "45", "--width", "30"},
+         0.0f,
+         0.25f,
+         0.75f,
          static_cast<float>(30.0 / 180.0)},
-        {"stereo", 2, {"--azimuth", "-45", "--width", "120"}, 0.5f, 0.625f, 0.5f, static_cast<float>(120.0 / 180.0)},
+        {"stereo",
+         2,
+         {"--azimuth", "-45", "--width", "120"},
+         0.5f,
+         0.625f,
+         0.5f,
+         static_cast<float>(120.0 / 180.0)},
         {"bformat", 4, {}, 1.0f, 0.5f, 0.5f, 0.0f},
     };
     for (const Case& c : cases)
@@ -645,8 +664,7 @@ TEST_F(RenderAgainstPlugin, ImpulseMatchesThePluginBitForBitInBothPrecisions)
             writeSound(dir / "impulse.wav", c.channels, 48000, file);
             std::vector<std::string> arguments = {"impulse.wav", "out.wav"};
             arguments.insert(arguments.end(), c.options.begin(), c.options.end());
-            if (precise)
-                arguments.push_back("--double");
+            if (precise) arguments.push_back("--double");
             const Outcome r = run(arguments);
             ASSERT_EQ(r.status, 0) << r.err;
 
@@ -678,8 +696,9 @@ TEST_F(RenderAgainstPlugin, SweepChangesTheOutputBetweenBlocks)
     input[0] = signal;
     DirectPlugin plugin;
     ASSERT_TRUE(plugin.ready());
-    const auto expected = plugin.render<float>(input, frames, block, [&](int b)
-                                               { plugin.set(0, static_cast<float>(0.5 - (90.0 - 180.0 * b / 7) / 360)); });
+    const auto expected = plugin.render<float>(
+        input, frames, block,
+        [&](int b) { plugin.set(0, static_cast<float>(0.5 - (90.0 - 180.0 * b / 7) / 360)); });
     expectIdentical(moving, expected, "sweep");
 
     // The first block is where the sweep starts; every later block has moved away from it.

@@ -16,7 +16,10 @@ using namespace sorvelt::render;
 namespace
 {
 
-ParseResult parse(std::vector<std::string> arguments) { return parseOptions(arguments); }
+ParseResult parse(std::vector<std::string> arguments)
+{
+    return parseOptions(arguments);
+}
 
 /// Whether the help has a line that introduces this option (not merely a longer one).
 bool listsOption(const std::string& help, const std::string& option)
@@ -24,8 +27,7 @@ bool listsOption(const std::string& help, const std::string& option)
     for (size_t at = help.find(option); at != std::string::npos; at = help.find(option, at + 1))
     {
         const char after = at + option.size() < help.size() ? help[at + option.size()] : '\n';
-        if (at > 0 && help[at - 1] == ' ' && (after == ' ' || after == '\n'))
-            return true;
+        if (at > 0 && help[at - 1] == ' ' && (after == ' ' || after == '\n')) return true;
     }
     return false;
 }
@@ -102,9 +104,10 @@ TEST(RenderOptions, DefaultsWithoutArguments)
 
 TEST(RenderOptions, ValuesInBothSpellingsAndFileNames)
 {
-    const ParseResult r = parse({"in.flac", "--azimuth", "45", "--elevation=-30", "--width", "90", "--gain", "-6",
-                                 "--channels", "2", "--pcm24", "--double", "--block=64", "--format", "stereo",
-                                 "--plugin", "/x/p.so", "out.wav", "--azimuth-to", "-45"});
+    const ParseResult r = parse({"in.flac",  "--azimuth", "45",         "--elevation=-30", "--width",
+                                 "90",       "--gain",    "-6",         "--channels",      "2",
+                                 "--pcm24",  "--double",  "--block=64", "--format",        "stereo",
+                                 "--plugin", "/x/p.so",   "out.wav",    "--azimuth-to",    "-45"});
     ASSERT_EQ(r.status, 0) << r.message;
     const RenderOptions& o = r.options;
     EXPECT_EQ(o.input, "in.flac");
@@ -195,10 +198,10 @@ TEST(RenderOptions, BoundaryValuesAreAccepted)
 TEST(RenderOptions, HelpNamesEveryOptionWithExamples)
 {
     const std::string help = helpText();
-    for (const char* option :
-         {"--help", "--info", "--plugin", "--output", "--format", "--ambix", "--azimuth", "--azimuth-to",
-          "--elevation", "--elevation-to", "--width", "--width-to", "--gain", "--gain-linear", "--channels",
-          "--pcm16", "--pcm24", "--double", "--block", "--sample-rate"})
+    for (const char* option : {"--help",  "--info",     "--plugin",     "--output",      "--format",
+                               "--ambix", "--azimuth",  "--azimuth-to", "--elevation",   "--elevation-to",
+                               "--width", "--width-to", "--gain",       "--gain-linear", "--channels",
+                               "--pcm16", "--pcm24",    "--double",     "--block",       "--sample-rate"})
     {
         EXPECT_TRUE(listsOption(help, option)) << option;
         // Every option the help lists must also be one the parser knows.

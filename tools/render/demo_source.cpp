@@ -68,15 +68,16 @@ DemoSource::DemoSource(int sampleRate) : rate(sampleRate)
     for (size_t i = 0; i < count; ++i)
     {
         double value = mix[i];
-        if (i < fade)
-            value *= static_cast<double>(i) / fade;
-        if (count - i <= fade)
-            value *= static_cast<double>(count - 1 - i) / fade;
+        if (i < fade) value *= static_cast<double>(i) / fade;
+        if (count - i <= fade) value *= static_cast<double>(count - 1 - i) / fade;
         samples[i] = static_cast<float>(value);
     }
 }
 
-double DemoSource::azimuthAt(double fraction) { return wrapDegrees(360.0 * fraction); }
+double DemoSource::azimuthAt(double fraction)
+{
+    return wrapDegrees(360.0 * fraction);
+}
 
 int64_t DemoSource::read(float* interleaved, int64_t count)
 {

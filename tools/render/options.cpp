@@ -13,8 +13,7 @@ namespace sorvelt::render
 double Movement::at(long long block, long long blockCount, double fallback) const
 {
     const double from = start.value_or(fallback);
-    if (!end || blockCount < 2)
-        return from;
+    if (!end || blockCount < 2) return from;
     const double t = static_cast<double>(block) / static_cast<double>(blockCount - 1);
     return from + (*end - from) * t;
 }
@@ -25,21 +24,17 @@ namespace
 /// Reads a whole argument as a finite number; "-inf" only where the caller allows it.
 bool readNumber(const std::string& text, double& value, bool allowMinusInfinity = false)
 {
-    if (text.empty())
-        return false;
+    if (text.empty()) return false;
     char* end = nullptr;
     value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || std::isnan(value))
-        return false;
-    if (std::isinf(value))
-        return allowMinusInfinity && value < 0;
+    if (end != text.c_str() + text.size() || std::isnan(value)) return false;
+    if (std::isinf(value)) return allowMinusInfinity && value < 0;
     return true;
 }
 
 bool readInteger(const std::string& text, long long& value)
 {
-    if (text.empty())
-        return false;
+    if (text.empty()) return false;
     errno = 0;
     char* end = nullptr;
     value = std::strtoll(text.c_str(), &end, 10);
@@ -92,8 +87,7 @@ std::string setAngle(std::optional<double>& target, const char* option, const st
 {
     double value = 0;
     std::string error = numberInRange(option, text, low, high, "degrees", value);
-    if (error.empty())
-        target = value;
+    if (error.empty()) target = value;
     return error;
 }
 
@@ -114,8 +108,7 @@ const OptionRow optionTable[] = {
     {"--plugin", nullptr, "PATH", "sorvelt.so beside this command", "the VST 2.4 plug-in to load",
      [](RenderOptions& o, const std::string& v) -> std::string
      {
-         if (v.empty())
-             return "--plugin: the path is empty";
+         if (v.empty()) return "--plugin: the path is empty";
          o.plugin = v;
          return {};
      }},
@@ -123,8 +116,7 @@ const OptionRow optionTable[] = {
      "where to write the result (may also be given as the second file name)",
      [](RenderOptions& o, const std::string& v) -> std::string
      {
-         if (v.empty())
-             return "--output: the path is empty";
+         if (v.empty()) return "--output: the path is empty";
          o.output = v;
          return {};
      }},
@@ -170,10 +162,8 @@ const OptionRow optionTable[] = {
      [](RenderOptions& o, const std::string& v) -> std::string
      {
          double db = 0;
-         if (!readNumber(v, db, true))
-             return "--gain: '" + v + "' is not a number (allowed -inf .. 0 dB)";
-         if (db > 0)
-             return "--gain: " + v + " is out of range (allowed -inf .. 0 dB)";
+         if (!readNumber(v, db, true)) return "--gain: '" + v + "' is not a number (allowed -inf .. 0 dB)";
+         if (db > 0) return "--gain: " + v + " is out of range (allowed -inf .. 0 dB)";
          o.gain = decibelsToLinear(db);
          return {};
      }},
@@ -182,17 +172,16 @@ const OptionRow optionTable[] = {
      {
          double value = 0;
          std::string error = numberInRange("--gain-linear", v, 0, 1, "", value);
-         if (error.empty())
-             o.gain = static_cast<float>(value);
+         if (error.empty()) o.gain = static_cast<float>(value);
          return error;
      }},
-    {"--channels", nullptr, "N", "4", "output channels: 4 writes L, R, T, Q; 3 writes L, R, T; 2 the UHJ stereo pair",
+    {"--channels", nullptr, "N", "4",
+     "output channels: 4 writes L, R, T, Q; 3 writes L, R, T; 2 the UHJ stereo pair",
      [](RenderOptions& o, const std::string& v) -> std::string
      {
          long long n = 0;
          std::string error = integerInRange("--channels", v, 2, 4, n);
-         if (error.empty())
-             o.channels = static_cast<int>(n);
+         if (error.empty()) o.channels = static_cast<int>(n);
          return error;
      }},
     {"--pcm16", nullptr, nullptr, "32-bit float (24-bit for FLAC)", "write 16-bit integer samples",
@@ -218,8 +207,7 @@ const OptionRow optionTable[] = {
      {
          long long n = 0;
          std::string error = integerInRange("--block", v, 1, 65536, n);
-         if (error.empty())
-             o.blockSize = static_cast<int>(n);
+         if (error.empty()) o.blockSize = static_cast<int>(n);
          return error;
      }},
     {"--sample-rate", nullptr, "HZ", "the file's own rate (48000 for raw input and the demo)",
@@ -228,8 +216,7 @@ const OptionRow optionTable[] = {
      {
          long long n = 0;
          std::string error = integerInRange("--sample-rate", v, 1000, 768000, n);
-         if (error.empty())
-             o.sampleRate = static_cast<int>(n);
+         if (error.empty()) o.sampleRate = static_cast<int>(n);
          return error;
      }},
 };
@@ -237,8 +224,7 @@ const OptionRow optionTable[] = {
 const OptionRow* findOption(const std::string& name)
 {
     for (const OptionRow& row : optionTable)
-        if (name == row.name || (row.shortName && name == row.shortName))
-            return &row;
+        if (name == row.name || (row.shortName && name == row.shortName)) return &row;
     return nullptr;
 }
 
@@ -275,14 +261,14 @@ ParseResult parseOptions(const std::vector<std::string>& arguments)
         }
         std::string name = argument;
         std::optional<std::string> inlineValue;
-        if (const size_t equals = argument.find('='); argument.rfind("--", 0) == 0 && equals != std::string::npos)
+        if (const size_t equals = argument.find('=');
+            argument.rfind("--", 0) == 0 && equals != std::string::npos)
         {
             name = argument.substr(0, equals);
             inlineValue = argument.substr(equals + 1);
         }
         const OptionRow* row = findOption(name);
-        if (!row)
-            return usageError("unknown option " + name + " (see --help)");
+        if (!row) return usageError("unknown option " + name + " (see --help)");
         std::string value;
         if (row->value)
         {
@@ -295,8 +281,7 @@ ParseResult parseOptions(const std::vector<std::string>& arguments)
         }
         else if (inlineValue)
             return usageError(std::string(row->name) + " takes no value");
-        if (std::string error = row->apply(options, value); !error.empty())
-            return usageError(error);
+        if (std::string error = row->apply(options, value); !error.empty()) return usageError(error);
         seen.insert(row->name);
     }
 
@@ -307,39 +292,32 @@ ParseResult parseOptions(const std::vector<std::string>& arguments)
     if (options.ambix && options.format && *options.format != InputFormat::BFormat)
         return usageError("--ambix is B-Format input; it cannot be combined with --format " +
                           std::string(nameOf(*options.format)));
-    if (options.ambix)
-        options.format = InputFormat::BFormat;
+    if (options.ambix) options.format = InputFormat::BFormat;
 
     if (files.size() > 2)
         return usageError("too many file names: '" + files[2] + "' (give INPUT and OUTPUT at most)");
     if (files.size() == 2 && !options.output.empty())
         return usageError("the output is given twice (as a file name and with --output)");
-    if (!files.empty())
-        options.input = files[0];
-    if (files.size() == 2)
-        options.output = files[1];
+    if (!files.empty()) options.input = files[0];
+    if (files.size() == 2) options.output = files[1];
     for (const std::string* path : {&options.input, &options.output})
-        if (*path == "-")
-            return usageError("standard input and output are not supported; give a file name");
+        if (*path == "-") return usageError("standard input and output are not supported; give a file name");
 
     if (options.input.empty())
     {
         if (options.ambix || (options.format && *options.format != InputFormat::Mono))
             return usageError("the built-in demo is a mono source; --format and --ambix need an INPUT file");
     }
-    if (options.output.empty())
-        options.output = defaultOutputFor(options.input);
+    if (options.output.empty()) options.output = defaultOutputFor(options.input);
     return result;
 }
 
 std::string defaultOutputFor(const std::string& input)
 {
-    if (input.empty())
-        return "sorvelt-demo-uhj.wav";
+    if (input.empty()) return "sorvelt-demo-uhj.wav";
     const size_t slash = input.find_last_of('/');
     std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
-    if (const size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
-        name.resize(dot);
+    if (const size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0) name.resize(dot);
     return name + "-uhj.wav";
 }
 
@@ -355,14 +333,11 @@ std::string helpText()
     for (const OptionRow& row : optionTable)
     {
         std::string left = "  ";
-        if (row.shortName)
-            left += std::string(row.shortName) + ", ";
+        if (row.shortName) left += std::string(row.shortName) + ", ";
         left += row.name;
-        if (row.value)
-            left += std::string(" ") + row.value;
+        if (row.value) left += std::string(" ") + row.value;
         out << left << "\n      " << row.help;
-        if (row.defaultText)
-            out << " (default: " << row.defaultText << ")";
+        if (row.defaultText) out << " (default: " << row.defaultText << ")";
         out << "\n";
     }
     out << "\nExamples:\n"

@@ -40,8 +40,7 @@ std::unique_ptr<PluginHost> PluginHost::load(const std::string& path, float samp
     auto host = std::unique_ptr<PluginHost>(new PluginHost(library, path, sampleRate, blockSize));
 
     void* symbol = ::dlsym(library, "VSTPluginMain");
-    if (!symbol)
-        symbol = ::dlsym(library, "main"); // what older Linux plug-ins export
+    if (!symbol) symbol = ::dlsym(library, "main"); // what older Linux plug-ins export
     if (!symbol)
     {
         error = "cannot load plug-in " + path + ": it exports neither VSTPluginMain nor main";
@@ -94,16 +93,15 @@ void PluginHost::open()
 
 void PluginHost::close()
 {
-    if (!effect)
-        return;
-    if (opened)
-        dispatch(effMainsChanged, 0, 0);
+    if (!effect) return;
+    if (opened) dispatch(effMainsChanged, 0, 0);
     dispatch(effClose);
     effect = nullptr;
     opened = false;
 }
 
-std::intptr_t PluginHost::dispatch(AEffectOpcodes opcode, int index, std::intptr_t value, void* ptr, float opt)
+std::intptr_t PluginHost::dispatch(AEffectOpcodes opcode, int index, std::intptr_t value, void* ptr,
+                                   float opt)
 {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }
@@ -177,8 +175,7 @@ std::string flagWords(std::int32_t flags)
     for (const auto& name : names)
     {
         known |= name.bit;
-        if (flags & name.bit)
-            words += (words.empty() ? "" : ", ") + std::string(name.word);
+        if (flags & name.bit) words += (words.empty() ? "" : ", ") + std::string(name.word);
     }
     if (const std::int32_t rest = flags & ~known)
     {
@@ -191,11 +188,10 @@ std::string flagWords(std::int32_t flags)
 
 std::string categoryName(std::intptr_t category)
 {
-    static const char* const names[] = {"unknown",  "effect",    "synth",      "analysis",
-                                        "mastering", "spatializer", "room effect", "surround effect",
-                                        "restoration", "offline process", "shell", "generator"};
-    if (category >= 0 && category < static_cast<std::intptr_t>(std::size(names)))
-        return names[category];
+    static const char* const names[] = {"unknown",     "effect",          "synth",       "analysis",
+                                        "mastering",   "spatializer",     "room effect", "surround effect",
+                                        "restoration", "offline process", "shell",       "generator"};
+    if (category >= 0 && category < static_cast<std::intptr_t>(std::size(names))) return names[category];
     return "category " + std::to_string(category);
 }
 

@@ -17,14 +17,13 @@ std::string ProgressBar::bar(double fraction, int width)
     const int filled = static_cast<int>(fraction * width);
     char percent[16];
     std::snprintf(percent, sizeof percent, "] %3d%%", static_cast<int>(fraction * 100.0));
-    return "[" + std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(width - filled), '.') +
-           percent;
+    return "[" + std::string(static_cast<size_t>(filled), '#') +
+           std::string(static_cast<size_t>(width - filled), '.') + percent;
 }
 
 void ProgressBar::update(int64_t done)
 {
-    if (!enabled || total <= 0)
-        return;
+    if (!enabled || total <= 0) return;
     const auto now = Clock::now();
     // A job that ends within half a second never shows a bar; after that, ten updates a second.
     if (now - started < std::chrono::milliseconds(500) ||
@@ -38,8 +37,7 @@ void ProgressBar::update(int64_t done)
 
 void ProgressBar::finish()
 {
-    if (!drawn)
-        return;
+    if (!drawn) return;
     std::fprintf(stream, "\r%s\r", std::string(48, ' ').c_str());
     std::fflush(stream);
     drawn = false;

@@ -97,11 +97,12 @@ void printSettings(PluginHost& host, const Automation& automation, long long blo
     for (int i = 0; i < count; ++i)
     {
         line += (i ? ", " : "") + host.text(effGetParamName, i) + " " + start[static_cast<size_t>(i)];
-        if (!end[static_cast<size_t>(i)].empty() && end[static_cast<size_t>(i)] != start[static_cast<size_t>(i)])
+        if (!end[static_cast<size_t>(i)].empty() &&
+            end[static_cast<size_t>(i)] != start[static_cast<size_t>(i)])
             line += " -> " + end[static_cast<size_t>(i)];
-        if (const std::string label = host.text(effGetParamLabel, i); !label.empty())
-            line += " " + label;
-        if (i == kAzimuth && automation.demo && !automation.options.azimuth.start && !automation.options.azimuth.end)
+        if (const std::string label = host.text(effGetParamLabel, i); !label.empty()) line += " " + label;
+        if (i == kAzimuth && automation.demo && !automation.options.azimuth.start &&
+            !automation.options.azimuth.end)
             line += " (circling once, to the left first)";
     }
     std::fprintf(out, "%s\n", line.c_str());
@@ -118,8 +119,10 @@ int renderAll(PluginHost& host, AudioSource& source, SoundFileSink& sink, const 
     const AEffect& e = host.record();
     std::vector<Sample> fileFrames(static_cast<size_t>(block) * static_cast<size_t>(fileChannels));
     std::vector<Sample> outFrames(static_cast<size_t>(block) * static_cast<size_t>(outChannels));
-    std::vector<std::vector<Sample>> inputs(static_cast<size_t>(e.numInputs), std::vector<Sample>(static_cast<size_t>(block)));
-    std::vector<std::vector<Sample>> outputs(static_cast<size_t>(e.numOutputs), std::vector<Sample>(static_cast<size_t>(block)));
+    std::vector<std::vector<Sample>> inputs(static_cast<size_t>(e.numInputs),
+                                            std::vector<Sample>(static_cast<size_t>(block)));
+    std::vector<std::vector<Sample>> outputs(static_cast<size_t>(e.numOutputs),
+                                             std::vector<Sample>(static_cast<size_t>(block)));
     std::vector<Sample*> inputPointers, outputPointers;
     for (auto& channel : inputs)
         inputPointers.push_back(channel.data());
@@ -130,8 +133,7 @@ int renderAll(PluginHost& host, AudioSource& source, SoundFileSink& sink, const 
     std::vector<int> feed(static_cast<size_t>(fileChannels));
     for (int c = 0; c < fileChannels; ++c)
         feed[static_cast<size_t>(c)] = c;
-    if (options.ambix)
-        feed = {0, 3, 1, 2};
+    if (options.ambix) feed = {0, 3, 1, 2};
     const double sqrtTwo = std::sqrt(2.0); // SN3D W is the classic W times the square root of 2
 
     std::vector<double> peaks(static_cast<size_t>(outChannels), 0.0);
@@ -148,8 +150,7 @@ int renderAll(PluginHost& host, AudioSource& source, SoundFileSink& sink, const 
             progress.finish();
             return fail(err, kExitFailure, "cannot read " + options.input + ": " + source.error());
         }
-        if (got == 0)
-            break;
+        if (got == 0) break;
         const size_t n = static_cast<size_t>(got);
         for (int c = 0; c < fileChannels; ++c)
         {
@@ -162,8 +163,7 @@ int renderAll(PluginHost& host, AudioSource& source, SoundFileSink& sink, const 
             for (size_t i = 0; i < n; ++i)
                 inputs[0][i] = static_cast<Sample>(inputs[0][i] / sqrtTwo);
 
-        if (automation.moves())
-            automation.apply(host, std::min(b, blockCount - 1), blockCount);
+        if (automation.moves()) automation.apply(host, std::min(b, blockCount - 1), blockCount);
         host.process(inputPointers.data(), outputPointers.data(), static_cast<int>(n));
 
         for (int c = 0; c < outChannels; ++c)
@@ -185,8 +185,7 @@ int renderAll(PluginHost& host, AudioSource& source, SoundFileSink& sink, const 
         progress.update(done);
     }
     progress.finish();
-    if (!sink.commit(error))
-        return fail(err, kExitFailure, error);
+    if (!sink.commit(error)) return fail(err, kExitFailure, error);
 
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const std::vector<std::string> names = {"L", "R", "T", "Q"};
@@ -201,8 +200,7 @@ std::string defaultPluginPath()
 {
     char self[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0)
-        return "sorvelt.so";
+    if (length <= 0) return "sorvelt.so";
     std::string path(self, static_cast<size_t>(length));
     return path.substr(0, path.find_last_of('/') + 1) + "sorvelt.so";
 }
@@ -219,10 +217,10 @@ int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err)
 
     if (options.info)
     {
-        auto host = PluginHost::load(pluginPath, static_cast<float>(options.sampleRate.value_or(kDefaultRate)),
-                                     options.blockSize, error);
-        if (!host)
-            return fail(err, kExitFailure, error);
+        auto host =
+            PluginHost::load(pluginPath, static_cast<float>(options.sampleRate.value_or(kDefaultRate)),
+                             options.blockSize, error);
+        if (!host) return fail(err, kExitFailure, error);
         host->open();
         return printInfo(*host, out);
     }
@@ -238,15 +236,15 @@ int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err)
             return fail(err, kExitUsage, "the output " + options.output + " is the input; give another name");
         const bool raw = SoundFileSource::isRaw(options.input);
         if (raw && !options.format)
-            return fail(err, kExitUsage, "raw input " + options.input + " needs --format (mono, stereo or bformat)");
+            return fail(err, kExitUsage,
+                        "raw input " + options.input + " needs --format (mono, stereo or bformat)");
         if (!raw && options.sampleRate)
             std::fprintf(err, "sorvelt-render: note: --sample-rate is for raw input; %s keeps its own rate\n",
                          options.input.c_str());
         const SoundFileSource::RawLayout layout{options.format ? channelsOf(*options.format) : 0,
                                                 options.sampleRate.value_or(kDefaultRate)};
         source = SoundFileSource::open(options.input, layout, error);
-        if (!source)
-            return fail(err, kExitFailure, error);
+        if (!source) return fail(err, kExitFailure, error);
     }
     const std::string sourceName = demo ? std::string("the built-in demo") : options.input;
     InputFormat format = InputFormat::Mono;
@@ -260,7 +258,7 @@ int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err)
                             std::to_string(channelsOf(format)));
     }
     else if (source->channels() == 1 || source->channels() == 2 || source->channels() == 4)
-        format = source->channels() == 1 ? InputFormat::Mono
+        format = source->channels() == 1   ? InputFormat::Mono
                  : source->channels() == 2 ? InputFormat::Stereo
                                            : InputFormat::BFormat;
     else
@@ -269,35 +267,33 @@ int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err)
                         " channels; the encoder takes 1 (mono), 2 (stereo) or 4 (B-Format W, X, Y, Z)");
 
     // The plug-in, opened as a host opens it.
-    auto host = PluginHost::load(pluginPath, static_cast<float>(source->sampleRate()), options.blockSize, error);
-    if (!host)
-        return fail(err, kExitFailure, error);
+    auto host =
+        PluginHost::load(pluginPath, static_cast<float>(source->sampleRate()), options.blockSize, error);
+    if (!host) return fail(err, kExitFailure, error);
     const AEffect& e = host->record();
     if (e.numInputs < channelsOf(format))
-        return fail(err, kExitFailure, "plug-in " + pluginPath + " has only " + std::to_string(e.numInputs) +
-                                           " inputs; " + std::string(nameOf(format)) + " input needs " +
-                                           std::to_string(channelsOf(format)));
+        return fail(err, kExitFailure,
+                    "plug-in " + pluginPath + " has only " + std::to_string(e.numInputs) + " inputs; " +
+                        std::string(nameOf(format)) + " input needs " + std::to_string(channelsOf(format)));
     if (e.numOutputs < options.channels)
-        return fail(err, kExitFailure, "plug-in " + pluginPath + " has only " + std::to_string(e.numOutputs) +
-                                           " outputs; --channels " + std::to_string(options.channels) +
-                                           " needs more");
+        return fail(err, kExitFailure,
+                    "plug-in " + pluginPath + " has only " + std::to_string(e.numOutputs) +
+                        " outputs; --channels " + std::to_string(options.channels) + " needs more");
     if (options.doublePrecision && (!host->canProcessDouble() || !e.processDoubleReplacing))
         return fail(err, kExitFailure, "plug-in " + pluginPath + " cannot process in double precision");
     host->open();
 
     const int64_t frames = source->frames();
-    const long long blockCount =
-        std::max<long long>(1, (frames + options.blockSize - 1) / options.blockSize);
+    const long long blockCount = std::max<long long>(1, (frames + options.blockSize - 1) / options.blockSize);
     const Automation automation{options, demo};
     automation.apply(*host, 0, blockCount);
     host->setParameter(kFormat, formatToNormalized(format));
     host->setParameter(kGain, options.gain);
     printSettings(*host, automation, blockCount, out);
 
-    auto sink = SoundFileSink::create(options.output, options.channels, source->sampleRate(), options.encoding,
-                                      error);
-    if (!sink)
-        return fail(err, kExitFailure, error);
+    auto sink = SoundFileSink::create(options.output, options.channels, source->sampleRate(),
+                                      options.encoding, error);
+    if (!sink) return fail(err, kExitFailure, error);
     if (options.doublePrecision)
         return renderAll<double>(*host, *source, *sink, options, automation, blockCount, out, err);
     return renderAll<float>(*host, *source, *sink, options, automation, blockCount, out, err);

@@ -24,8 +24,7 @@ std::string lowerExtension(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
     const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
     std::string extension = path.substr(dot + 1);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -35,10 +34,8 @@ std::string lowerExtension(const std::string& path)
 std::string folderOf(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
     return path.substr(0, slash);
 }
 
@@ -49,16 +46,14 @@ volatile std::sig_atomic_t pendingSet = 0;
 
 extern "C" void removePendingAndExit(int signalNumber)
 {
-    if (pendingSet)
-        ::unlink(pendingTemporary);
+    if (pendingSet) ::unlink(pendingTemporary);
     std::signal(signalNumber, SIG_DFL);
     std::raise(signalNumber);
 }
 
 void watchTemporary(const std::string& path)
 {
-    if (path.size() >= sizeof pendingTemporary)
-        return;
+    if (path.size() >= sizeof pendingTemporary) return;
     std::memcpy(pendingTemporary, path.c_str(), path.size() + 1);
     pendingSet = 1;
     for (int s : {SIGINT, SIGTERM, SIGHUP})
@@ -87,16 +82,20 @@ SoundFileSource::SoundFileSource(std::unique_ptr<State> s) : state(std::move(s))
 
 SoundFileSource::~SoundFileSource()
 {
-    if (state->file)
-        sf_close(state->file);
+    if (state->file) sf_close(state->file);
 }
 
-bool SoundFileSource::isRaw(const std::string& path) { return lowerExtension(path) == "raw"; }
+bool SoundFileSource::isRaw(const std::string& path)
+{
+    return lowerExtension(path) == "raw";
+}
 
 std::unique_ptr<SoundFileSource> SoundFileSource::open(const std::string& path, const RawLayout& raw,
                                                        std::string& error)
 {
-    struct stat status{};
+    struct stat status
+    {
+    };
     if (::stat(path.c_str(), &status) != 0)
     {
         error = "cannot read " + path + ": " + std::strerror(errno);
@@ -128,31 +127,50 @@ std::unique_ptr<SoundFileSource> SoundFileSource::open(const std::string& path, 
     return std::unique_ptr<SoundFileSource>(new SoundFileSource(std::move(state)));
 }
 
-int SoundFileSource::channels() const { return state->info.channels; }
-int SoundFileSource::sampleRate() const { return state->info.samplerate; }
-int64_t SoundFileSource::frames() const { return state->info.frames; }
-std::string SoundFileSource::error() const { return state->error; }
-
-int64_t SoundFileSource::read(float* interleaved, int64_t count)
+int SoundFileSource::channels() const
 {
-    const sf_count_t got = sf_readf_float(state->file, interleaved, count);
-    if (got < count && sf_error(state->file) != SF_ERR_NO_ERROR)
+    return state->info.channels;
+}
+int SoundFileSource::sampleRate() const
+{
+    return state->info.samplerate;
+}
+int64_t SoundFileSource::frames() const
+{
+    return state->info.frames;
+}
+std::string SoundFileSource::error() const
+{
+    return state->error;
+}
+
+namespace
+{
+
+/// One read through libsndfile's float or double call; a short read is an error only if it says so.
+template <typename Sample>
+int64_t readFrames(SNDFILE* file, Sample* interleaved, int64_t count, std::string& error,
+                   sf_count_t (*reader)(SNDFILE*, Sample*, sf_count_t))
+{
+    const sf_count_t got = reader(file, interleaved, count);
+    if (got < count && sf_error(file) != SF_ERR_NO_ERROR)
     {
-        state->error = sf_strerror(state->file);
+        error = sf_strerror(file);
         return -1;
     }
     return got;
 }
 
+} // namespace
+
+int64_t SoundFileSource::read(float* interleaved, int64_t count)
+{
+    return readFrames(state->file, interleaved, count, state->error, sf_readf_float);
+}
+
 int64_t SoundFileSource::read(double* interleaved, int64_t count)
 {
-    const sf_count_t got = sf_readf_double(state->file, interleaved, count);
-    if (got < count && sf_error(state->file) != SF_ERR_NO_ERROR)
-    {
-        state->error = sf_strerror(state->file);
-        return -1;
-    }
-    return got;
+    return readFrames(state->file, interleaved, count, state->error, sf_readf_double);
 }
 
 // ---- writing --------------------------------------------------------------------------------------------
@@ -170,8 +188,7 @@ SoundFileSink::SoundFileSink(std::unique_ptr<State> s) : state(std::move(s)) {}
 
 SoundFileSink::~SoundFileSink()
 {
-    if (state->file)
-        sf_close(state->file);
+    if (state->file) sf_close(state->file);
     if (!state->committed)
     {
         ::unlink(state->temporary.c_str());
@@ -185,22 +202,20 @@ int SoundFileSink::formatFor(const std::string& path, SampleEncoding encoding)
     const int pcm = encoding == SampleEncoding::Pcm16 ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_24;
     if (extension == "flac")
         return SF_FORMAT_FLAC | pcm; // FLAC holds integers only: 24-bit unless 16 is asked for
-    if (extension == "ogg" || extension == "oga")
-        return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    if (extension == "ogg" || extension == "oga") return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
     const int subtype = encoding == SampleEncoding::Float32 ? SF_FORMAT_FLOAT : pcm;
-    if (extension == "aif" || extension == "aiff" || extension == "aifc")
-        return SF_FORMAT_AIFF | subtype;
-    if (extension == "caf")
-        return SF_FORMAT_CAF | subtype;
-    if (extension == "w64")
-        return SF_FORMAT_W64 | subtype;
+    if (extension == "aif" || extension == "aiff" || extension == "aifc") return SF_FORMAT_AIFF | subtype;
+    if (extension == "caf") return SF_FORMAT_CAF | subtype;
+    if (extension == "w64") return SF_FORMAT_W64 | subtype;
     return SF_FORMAT_WAV | subtype;
 }
 
 std::unique_ptr<SoundFileSink> SoundFileSink::create(const std::string& path, int channels, int sampleRate,
                                                      SampleEncoding encoding, std::string& error)
 {
-    struct stat existing{};
+    struct stat existing
+    {
+    };
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
     {
@@ -259,24 +274,28 @@ std::unique_ptr<SoundFileSink> SoundFileSink::create(const std::string& path, in
     return sink;
 }
 
+namespace
+{
+
+template <typename Sample>
+bool writeFrames(SNDFILE* file, const std::string& destination, const Sample* interleaved, int64_t count,
+                 std::string& error, sf_count_t (*writer)(SNDFILE*, const Sample*, sf_count_t))
+{
+    if (writer(file, interleaved, count) == count) return true;
+    error = "cannot write " + destination + ": " + sf_strerror(file);
+    return false;
+}
+
+} // namespace
+
 bool SoundFileSink::write(const float* interleaved, int64_t count, std::string& error)
 {
-    if (sf_writef_float(state->file, interleaved, count) != count)
-    {
-        error = "cannot write " + state->destination + ": " + sf_strerror(state->file);
-        return false;
-    }
-    return true;
+    return writeFrames(state->file, state->destination, interleaved, count, error, sf_writef_float);
 }
 
 bool SoundFileSink::write(const double* interleaved, int64_t count, std::string& error)
 {
-    if (sf_writef_double(state->file, interleaved, count) != count)
-    {
-        error = "cannot write " + state->destination + ": " + sf_strerror(state->file);
-        return false;
-    }
-    return true;
+    return writeFrames(state->file, state->destination, interleaved, count, error, sf_writef_double);
 }
 
 bool SoundFileSink::commit(std::string& error)
@@ -301,9 +320,10 @@ bool SoundFileSink::commit(std::string& error)
 
 bool sameFile(const std::string& a, const std::string& b)
 {
-    struct stat first{}, second{};
-    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0)
-        return false;
+    struct stat first
+    {
+    }, second{};
+    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0) return false;
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 

@@ -35,16 +35,24 @@ std::string_view nameOf(InputFormat format)
     return "mono";
 }
 
-float azimuthToNormalized(double degrees) { return static_cast<float>(0.5 - degrees / 360.0); }
+float azimuthToNormalized(double degrees)
+{
+    return static_cast<float>(0.5 - degrees / 360.0);
+}
 
-float elevationToNormalized(double degrees) { return static_cast<float>(degrees / 180.0 + 0.5); }
+float elevationToNormalized(double degrees)
+{
+    return static_cast<float>(degrees / 180.0 + 0.5);
+}
 
-float widthToNormalized(double degrees) { return static_cast<float>(degrees / 180.0); }
+float widthToNormalized(double degrees)
+{
+    return static_cast<float>(degrees / 180.0);
+}
 
 float decibelsToLinear(double decibels)
 {
-    if (std::isinf(decibels) && decibels < 0)
-        return 0.0f;
+    if (std::isinf(decibels) && decibels < 0) return 0.0f;
     return static_cast<float>(std::pow(10.0, decibels / 20.0));
 }
 
@@ -66,8 +74,7 @@ float formatToNormalized(InputFormat format)
 
 std::string peakToDbfs(double peak)
 {
-    if (!(peak > 0.0))
-        return "-inf";
+    if (!(peak > 0.0)) return "-inf";
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", 20.0 * std::log10(peak));
     return text;
@@ -76,8 +83,7 @@ std::string peakToDbfs(double peak)
 double wrapDegrees(double degrees)
 {
     double folded = std::fmod(degrees + 180.0, 360.0);
-    if (folded < 0)
-        folded += 360.0;
+    if (folded < 0) folded += 360.0;
     return folded - 180.0;
 }
 
