@@ -73,6 +73,14 @@ std::vector<float> shownValues(const EditorHost& host)
     return values;
 }
 
+/// Every knob, switch and read-out shows values[its parameter].
+void expectShown(const EditorHost& host, const float (&values)[5])
+{
+    for (const BindingRow& row : kBindings)
+        for (ViewIndex view : row.views)
+            EXPECT_EQ(host.control(view)->getValue(), values[row.parameter]) << "view " << view;
+}
+
 void literalNinety(float, char* text)
 {
     std::strcpy(text, "90");
@@ -185,9 +193,7 @@ TEST_F(UHJeditorTest, OpeningShowsTheEffectsValues)
     for (long i = 0; i < 5; ++i)
         host.set(i, values[i]);
     ASSERT_TRUE(host.openEditor());
-    for (const BindingRow& row : kBindings)
-        for (ViewIndex view : row.views)
-            EXPECT_EQ(host.control(view)->getValue(), values[row.parameter]) << "view " << view;
+    expectShown(host, values);
 }
 
 TEST_F(UHJeditorTest, EachParameterMovesExactlyItsOwnControls)
@@ -237,9 +243,7 @@ TEST_F(UHJeditorTest, ClosedEditorIgnoresAutomationAndReopensWithCurrentValues)
     for (long i = 0; i < 5; ++i)
         host.set(i, values[i]);
     ASSERT_TRUE(host.openEditor());
-    for (const BindingRow& row : kBindings)
-        for (ViewIndex view : row.views)
-            EXPECT_EQ(host.control(view)->getValue(), values[row.parameter]) << "view " << view;
+    expectShown(host, values);
 }
 
 TEST_F(UHJeditorTest, ReadoutsShowTheConvertedValues)
