@@ -4,29 +4,23 @@
 
 #define SORVELT_EXPORT __attribute__((visibility("default")))
 
-extern "C"
+extern "C" SORVELT_EXPORT AEffect* VSTPluginMain(HostCallback hostCallback)
 {
-
-    SORVELT_EXPORT AEffect* VSTPluginMain(HostCallback hostCallback)
+    // Without a callback the host's version cannot be asked; such a host is not
+    // one this interface serves.
+    if (!hostCallback || hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+    // Exceptions must not cross into the host: a failed creation is a null record.
+    try
     {
-        // Without a callback the host's version cannot be asked; such a host is not
-        // one this interface serves.
-        if (!hostCallback || hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
-            return nullptr;
-        // Exceptions must not cross into the host: a failed creation is a null record.
-        try
-        {
-            AudioEffect* effect = createEffectInstance(hostCallback);
-            return effect ? effect->getAeffect() : nullptr;
-        }
-        catch (...)
-        {
-            return nullptr;
-        }
+        AudioEffect* effect = createEffectInstance(hostCallback);
+        return effect ? effect->getAeffect() : nullptr;
     }
+    catch (...)
+    {
+        return nullptr;
+    }
+}
 
-    // The same function under the old name, without defining a C++ main.
-    SORVELT_EXPORT AEffect* VSTPluginMainAlias(HostCallback hostCallback) __asm__("main")
-        __attribute__((alias("VSTPluginMain")));
-
-} // extern "C"
+/// The same function under the old name, without defining a C++ main.
+extern "C" SORVELT_EXPORT AEffect* VSTPluginMainAlias(HostCallback hostCallback) __asm__("main")
+    __attribute__((alias("VSTPluginMain")));
