@@ -244,7 +244,11 @@ TEST(HostServices, WithoutAHostEachWrapperGivesItsFallback)
     PlainEffect effect(nullptr);
     EXPECT_EQ(effect.updateSampleRate(), 44100.0f);
     EXPECT_EQ(effect.updateBlockSize(), 1024);
-    effect.setParameterAutomated(1, 0.5f);
+
+    // Automation without a host still changes the effect.
+    ProbeEffect probe(nullptr);
+    probe.setParameterAutomated(1, 0.5f);
+    EXPECT_EQ(probe.calls, std::vector<std::string>{"setParameter(1,0.5)"});
 }
 
 TEST(HostServices, MissingBuffersAreNotPassedToTheHost)

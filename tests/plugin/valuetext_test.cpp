@@ -70,7 +70,7 @@ TEST(ValueText, Float2stringKeepsEightPositionsAndTruncates)
     }
 }
 
-TEST(ValueText, Dbs2stringShowsDecibelsOfALinearFactor)
+TEST(ValueText, DB2stringShowsDecibelsOfALinearFactor)
 {
     const FloatCase cases[] = {
         {1.0f, "0.000000"}, {0.5f, "-6.02059"}, {10.0f, "20.00000"},
