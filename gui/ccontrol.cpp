@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "gui/cbitmap.h"
 #include "gui/cdrawcontext.h"
 #include "gui/cframe.h"
 
@@ -186,6 +187,24 @@ long CControl::truncatePixels(double x)
     constexpr double kLimit = 1 << 30;
     if (!(x == x)) return 0;
     return static_cast<long>(std::clamp(x, -kLimit, kLimit));
+}
+
+bool CControl::acceptPress(CDrawContext* context, long& button)
+{
+    if (!getMouseEnabled() || !context) return false;
+    if (button == -1) button = context->getMouseButtons();
+    if (!(button & kMouseLeftButton)) return false;
+    if (modifierClickTaken(context, button)) return false;
+    return !checkDefaultValue(context, button);
+}
+
+void CControl::drawBitmapFrom(CDrawContext* context, CBitmap* bitmap, const CPoint& source)
+{
+    CRect target = size;
+    if (getTransparency())
+        bitmap->drawTransparent(context, target, source);
+    else
+        bitmap->draw(context, target, source);
 }
 
 bool CControl::modifierClickTaken(CDrawContext* context, long button)

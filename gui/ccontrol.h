@@ -80,6 +80,12 @@ protected:
     void reportIfDirty(CDrawContext* context);
     /// Offers a modified press to the listener; true when the listener took it.
     bool modifierClickTaken(CDrawContext* context, long button);
+    /// The start every dragging control shares: reads the buttons when given -1, then lets a
+    /// disabled control, a press without the left button, the listener's modifier click and the
+    /// control-click reset end the press. True when the control should go on with its drag.
+    bool acceptPress(CDrawContext* context, long& button);
+    /// Draws `bitmap` into the control's rectangle from `source`, keyed when the view is transparent.
+    void drawBitmapFrom(CDrawContext* context, CBitmap* bitmap, const CPoint& source);
     /// Truncates towards zero like a cast, but a value the owner set out of range
     /// (huge, infinite or NaN) gives a bounded pixel number instead of undefined behaviour.
     static long truncatePixels(double x);

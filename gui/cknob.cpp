@@ -33,15 +33,6 @@ long insetForHandle(CBitmap* handle)
     return static_cast<long>(handle->getWidth() * 0.5 + 2.5);
 }
 
-void drawBitmap(CBitmap* bitmap, CDrawContext* context, const CRect& rect, const CPoint& source,
-                bool transparent)
-{
-    CRect target = rect;
-    if (transparent)
-        bitmap->drawTransparent(context, target, source);
-    else
-        bitmap->draw(context, target, source);
-}
 } // namespace
 
 // ---------------------------------------------------------------------------- CKnob
@@ -184,7 +175,7 @@ float CKnob::getZoomFactor() const
 
 void CKnob::draw(CDrawContext* context)
 {
-    if (CBitmap* bitmap = getBackground()) drawBitmap(bitmap, context, size, offset, getTransparency());
+    if (CBitmap* bitmap = getBackground()) drawBitmapFrom(context, bitmap, offset);
     drawHandle(context);
     setDirty(false);
 }
@@ -219,11 +210,7 @@ void CKnob::drawHandle(CDrawContext* context)
 
 void CKnob::mouse(CDrawContext* context, CPoint& where, long button)
 {
-    if (!getMouseEnabled() || !context) return;
-    if (button == -1) button = context->getMouseButtons();
-    if (!(button & kMouseLeftButton)) return;
-    if (modifierClickTaken(context, button)) return;
-    if (checkDefaultValue(context, button)) return;
+    if (!acceptPress(context, button)) return;
 
     CFrame* frame = getFrame();
     const long mode = frame ? frame->getKnobMode() : 0;
@@ -401,8 +388,7 @@ long CAnimKnob::sourceOffsetY() const
 
 void CAnimKnob::draw(CDrawContext* context)
 {
-    if (CBitmap* bitmap = getBackground())
-        drawBitmap(bitmap, context, size, CPoint(0, sourceOffsetY()), getTransparency());
+    if (CBitmap* bitmap = getBackground()) drawBitmapFrom(context, bitmap, CPoint(0, sourceOffsetY()));
     valueToPoint(lastDrawnPoint);
     setDirty(false);
 }

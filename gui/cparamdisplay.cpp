@@ -123,13 +123,7 @@ void CParamDisplay::drawText(CDrawContext* context, char* string, CBitmap* newBa
     if (style & kNoDrawStyle) return;
 
     if (CBitmap* bitmap = newBack ? newBack : getBackground())
-    {
-        CRect target = size;
-        if (getTransparency())
-            bitmap->drawTransparent(context, target, backOffset);
-        else
-            bitmap->draw(context, target, backOffset);
-    }
+        drawBitmapFrom(context, bitmap, backOffset);
     else if (!getTransparency())
     {
         context->setFillColor(backColor);

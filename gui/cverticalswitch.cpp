@@ -48,12 +48,8 @@ void CVerticalSwitch::draw(CDrawContext* context)
     if (CBitmap* bitmap = getBackground())
     {
         // A value outside 0..1 asks for a picture outside the strip; the bitmap clips that source.
-        CRect target = size;
-        const CPoint source(0, truncatePixels(static_cast<double>(position()) * heightOfOneImage));
-        if (getTransparency())
-            bitmap->drawTransparent(context, target, source);
-        else
-            bitmap->draw(context, target, source);
+        drawBitmapFrom(context, bitmap,
+                       CPoint(0, truncatePixels(static_cast<double>(position()) * heightOfOneImage)));
     }
     setDirty(false);
 }
@@ -74,11 +70,7 @@ float CVerticalSwitch::valueAt(long y) const
 
 void CVerticalSwitch::mouse(CDrawContext* context, CPoint& where, long button)
 {
-    if (!getMouseEnabled() || !context) return;
-    if (button == -1) button = context->getMouseButtons();
-    if (!(button & kMouseLeftButton)) return;
-    if (modifierClickTaken(context, button)) return;
-    if (checkDefaultValue(context, button)) return;
+    if (!acceptPress(context, button)) return;
 
     beginEdit();
     do
