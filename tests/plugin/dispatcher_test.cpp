@@ -417,6 +417,47 @@ TEST(Dispatcher, StateRequestsChangeTheBase)
     }
 }
 
+TEST(Dispatcher, CapabilityVocabularyIsTheInterfacesSpelling)
+{
+    // Hosts compare these byte for byte; one wrong letter silently loses a capability.
+    const struct
+    {
+        const char* constant;
+        const char* spelling;
+    } words[] = {
+        {PlugCanDos::canDoSendVstEvents, "sendVstEvents"},
+        {PlugCanDos::canDoSendVstMidiEvent, "sendVstMidiEvent"},
+        {PlugCanDos::canDoReceiveVstEvents, "receiveVstEvents"},
+        {PlugCanDos::canDoReceiveVstMidiEvent, "receiveVstMidiEvent"},
+        {PlugCanDos::canDoReceiveVstTimeInfo, "receiveVstTimeInfo"},
+        {PlugCanDos::canDoOffline, "offline"},
+        {PlugCanDos::canDoMidiProgramNames, "midiProgramNames"},
+        {PlugCanDos::canDoBypass, "bypass"},
+        {HostCanDos::canDoSendVstEvents, "sendVstEvents"},
+        {HostCanDos::canDoSendVstMidiEvent, "sendVstMidiEvent"},
+        {HostCanDos::canDoSendVstTimeInfo, "sendVstTimeInfo"},
+        {HostCanDos::canDoReceiveVstEvents, "receiveVstEvents"},
+        {HostCanDos::canDoReceiveVstMidiEvent, "receiveVstMidiEvent"},
+        {HostCanDos::canDoReportConnectionChanges, "reportConnectionChanges"},
+        {HostCanDos::canDoAcceptIOChanges, "acceptIOChanges"},
+        {HostCanDos::canDoSizeWindow, "sizeWindow"},
+        {HostCanDos::canDoOffline, "offline"},
+        {HostCanDos::canDoOpenFileSelector, "openFileSelector"},
+        {HostCanDos::canDoCloseFileSelector, "closeFileSelector"},
+        {HostCanDos::canDoStartStopProcess, "startStopProcess"},
+        {HostCanDos::canDoShellCategory, "shellCategory"},
+        {HostCanDos::canDoSendVstMidiEventFlagIsRealtime, "sendVstMidiEventFlagIsRealtime"},
+    };
+    for (const auto& word : words)
+        EXPECT_STREQ(word.constant, word.spelling);
+
+    // The plain effect is undecided about every one of them.
+    PlainEffect effect;
+    for (const auto& word : words)
+        EXPECT_EQ(effect.dispatcher(effCanDo, 0, 0, const_cast<char*>(word.spelling), 0.0f), 0)
+            << word.spelling;
+}
+
 class MidiEffect : public PlainEffect
 {
 public:
