@@ -8,9 +8,11 @@
 #include "plugin/aeffguieditor.h"
 #include "plugin/audioeffectx.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-namespace {
+namespace
+{
 
 // The interface's virtual key for tab and its shift modifier bit.
 constexpr std::uint8_t kVirtualKeyTab = 2;
@@ -19,12 +21,11 @@ constexpr std::uint8_t kKeyModifierShift = 1;
 bool contains(const CView* ancestor, const CView* view)
 {
     for (const CView* v = view; v; v = v->getParentView())
-        if (v == ancestor)
-            return true;
+        if (v == ancestor) return true;
     return false;
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // CDragContainer
@@ -33,8 +34,7 @@ CDragContainer::CDragContainer(std::vector<Item> dragItems) : items(std::move(dr
 
 long CDragContainer::getType(long index) const
 {
-    if (index < 0 || index >= getCount())
-        return kUnknown;
+    if (index < 0 || index >= getCount()) return kUnknown;
     return items[static_cast<size_t>(index)].type;
 }
 
@@ -46,7 +46,8 @@ void* CDragContainer::first(long& size, long& type)
 
 void* CDragContainer::next(long& size, long& type)
 {
-    if (position >= items.size()) {
+    if (position >= items.size())
+    {
         size = 0;
         type = kUnknown;
         return nullptr;
@@ -60,19 +61,17 @@ void* CDragContainer::next(long& size, long& type)
 // ---------------------------------------------------------------------------------------------
 // CFrame
 
-CFrame::CFrame(const CRect& rect, void* parentWindow, AEffGUIEditor* guiEditor, std::unique_ptr<Platform> given)
+CFrame::CFrame(const CRect& rect, void* parentWindow, AEffGUIEditor* guiEditor,
+               std::unique_ptr<Platform> given)
     : CViewContainer(rect, nullptr), editor(guiEditor), systemWindow(parentWindow), platform(std::move(given))
 {
     parentFrame = this;
-    if (!platform)
-        platform = createPlatform();
-    if (!systemWindow || !platform)
-        return;
+    if (!platform) platform = createPlatform();
+    if (!systemWindow || !platform) return;
     const long width = size.right - size.left;
     const long height = size.bottom - size.top;
     window = platform->createWindow(systemWindow, static_cast<int>(width), static_cast<int>(height), *this);
-    if (!window)
-        return;
+    if (!window) return;
     // The child window sits at the parent's origin, so the frame's own rectangle does too.
     size.offset(-size.left, -size.top);
     mouseableArea = size;
@@ -81,13 +80,11 @@ CFrame::CFrame(const CRect& rect, void* parentWindow, AEffGUIEditor* guiEditor, 
 
 CFrame::~CFrame()
 {
-    if (modalView)
-        removeView(modalView, false);
+    if (modalView) removeView(modalView, false);
     modalView = nullptr;
     focusView = nullptr;
     setCursor(kCursorDefault);
-    if (dropActive)
-        setDropActive(false);
+    if (dropActive) setDropActive(false);
     // Children go while the frame is whole: their removal may still ask the frame.
     removeAll(true);
     setFrameContext(nullptr);
@@ -99,17 +96,47 @@ bool CFrame::isTypeOf(const char* name) const
     return name && (std::strcmp(name, "CFrame") == 0 || CViewContainer::isTypeOf(name));
 }
 
-AEffGUIEditor* CFrame::getEditor() const { return editor; }
+AEffGUIEditor* CFrame::getEditor() const
+{
+    return editor;
+}
 
-bool CFrame::open(CPoint*) { return false; }
-bool CFrame::close() { return false; }
-bool CFrame::isOpen() const { return openFlag; }
-void CFrame::setOpenFlag(bool val) { openFlag = val; }
-bool CFrame::getOpenFlag() const { return openFlag; }
-CView* CFrame::getModalView() const { return modalView; }
-CView* CFrame::getFocusView() const { return focusView; }
-bool CFrame::isDropActive() const { return dropActive; }
-bool CFrame::updatesDisabled() const { return updatesDisabledFlag; }
+bool CFrame::open(CPoint*)
+{
+    return false;
+}
+bool CFrame::close()
+{
+    return false;
+}
+bool CFrame::isOpen() const
+{
+    return openFlag;
+}
+void CFrame::setOpenFlag(bool val)
+{
+    openFlag = val;
+}
+bool CFrame::getOpenFlag() const
+{
+    return openFlag;
+}
+CView* CFrame::getModalView() const
+{
+    return modalView;
+}
+CView* CFrame::getFocusView() const
+{
+    return focusView;
+}
+bool CFrame::isDropActive() const
+{
+    return dropActive;
+}
+bool CFrame::updatesDisabled() const
+{
+    return updatesDisabledFlag;
+}
 
 bool CFrame::updatesDisabled(bool val)
 {
@@ -118,39 +145,41 @@ bool CFrame::updatesDisabled(bool val)
     return previous;
 }
 
-long CFrame::getKnobMode() const { return AEffGUIEditor::getKnobMode(); }
-uint32_t CFrame::getTicks() const { return editor ? editor->getTicks() : 0; }
+long CFrame::getKnobMode() const
+{
+    return AEffGUIEditor::getKnobMode();
+}
+uint32_t CFrame::getTicks() const
+{
+    return editor ? editor->getTicks() : 0;
+}
 
 void CFrame::doIdleStuff()
 {
-    if (editor)
-        editor->doIdleStuff();
+    if (editor) editor->doIdleStuff();
 }
 
 void CFrame::beginEdit(long index)
 {
-    if (editor)
-        editor->beginEdit(static_cast<std::int32_t>(index));
+    if (editor) editor->beginEdit(static_cast<std::int32_t>(index));
 }
 
 void CFrame::endEdit(long index)
 {
-    if (editor)
-        editor->endEdit(static_cast<std::int32_t>(index));
+    if (editor) editor->endEdit(static_cast<std::int32_t>(index));
 }
 
 void CFrame::setFrameContext(CDrawContext* context)
 {
-    if (context)
-        context->remember();
-    if (frameContext)
-        frameContext->forget();
+    if (context) context->remember();
+    if (frameContext) frameContext->forget();
     frameContext = context;
 }
 
 CDrawContext* CFrame::takeDrawContext()
 {
-    if (frameContext) {
+    if (frameContext)
+    {
         frameContext->remember();
         return frameContext;
     }
@@ -166,8 +195,7 @@ void CFrame::draw(CDrawContext* context)
 
 void CFrame::draw(CView* view)
 {
-    if (view && !isChild(view))
-        view = nullptr;
+    if (view && !isChild(view)) view = nullptr;
     CDrawContext* context = takeDrawContext();
     if (view)
         view->draw(context);
@@ -188,28 +216,25 @@ void CFrame::drawRect(CDrawContext* context, const CRect& updateRect)
     if (updateRect.right - updateRect.left > 0 && updateRect.bottom - updateRect.top > 0)
         CViewContainer::drawRect(target, updateRect);
     target->setClipRect(saved);
-    if (target != context)
-        target->forget();
+    if (target != context) target->forget();
 }
 
 void CFrame::update(CDrawContext* context)
 {
-    if (!openFlag || updatesDisabledFlag)
-        return;
-    if (!context)
-        context = frameContext;
-    if (!context)
-        return;
-    if (dirty) {
+    if (!openFlag || updatesDisabledFlag) return;
+    if (!context) context = frameContext;
+    if (!context) return;
+    if (dirty)
+    {
         draw(context);
         dirty = false;
         return;
     }
-    if (modalView && modalView->isDirty())
-        modalView->update(context);
+    if (modalView && modalView->isDirty()) modalView->update(context);
     CRect saved;
     context->getClipRect(saved);
-    for (ChildEntry* entry = firstChild; entry; entry = entry->next) {
+    for (ChildEntry* entry = firstChild; entry; entry = entry->next)
+    {
         CRect clip;
         entry->view->getViewSize(clip);
         clip.bound(saved);
@@ -223,8 +248,7 @@ void CFrame::idle()
 {
     // Linux hosts do not run our window's event loop: its queue is emptied here.
     drainWindowEvents();
-    if (!openFlag || firstDraw || !isDirty())
-        return;
+    if (!openFlag || firstDraw || !isDirty()) return;
     CDrawContext* context = takeDrawContext();
     update(context);
     context->forget();
@@ -232,26 +256,27 @@ void CFrame::idle()
 
 void CFrame::drainWindowEvents()
 {
-    if (window)
-        window->drainEvents();
+    if (window) window->drainEvents();
 }
 
 void CFrame::mouse(CDrawContext* context, CPoint& where, long buttons)
 {
     CDrawContext* target = context ? context : frameContext;
-    if (focusView)
-        setFocusView(nullptr);
-    if (buttons == -1) {
+    if (focusView) setFocusView(nullptr);
+    if (buttons == -1)
+    {
         if (target)
             buttons = target->getMouseButtons();
         else
             buttons = window ? window->getMouseButtons() : 0;
     }
     ++mouseDepth;
-    if (modalView) {
-        if (modalView->hitTest(where, buttons))
-            modalView->mouse(target, where, buttons);
-    } else {
+    if (modalView)
+    {
+        if (modalView->hitTest(where, buttons)) modalView->mouse(target, where, buttons);
+    }
+    else
+    {
         CViewContainer::mouse(target, where, buttons);
     }
     --mouseDepth;
@@ -260,10 +285,8 @@ void CFrame::mouse(CDrawContext* context, CPoint& where, long buttons)
 long CFrame::onKeyDown(VstKeyCode& keyCode)
 {
     long result = -1;
-    if (focusView)
-        result = focusView->onKeyDown(keyCode);
-    if (result == -1 && modalView)
-        result = modalView->onKeyDown(keyCode);
+    if (focusView) result = focusView->onKeyDown(keyCode);
+    if (result == -1 && modalView) result = modalView->onKeyDown(keyCode);
     if (result == -1 && keyCode.virt == kVirtualKeyTab)
         return advanceNextFocusView(focusView, (keyCode.modifier & kKeyModifierShift) != 0) ? 1 : -1;
     return result;
@@ -272,10 +295,8 @@ long CFrame::onKeyDown(VstKeyCode& keyCode)
 long CFrame::onKeyUp(VstKeyCode& keyCode)
 {
     long result = -1;
-    if (focusView)
-        result = focusView->onKeyUp(keyCode);
-    if (result == -1 && modalView)
-        result = modalView->onKeyUp(keyCode);
+    if (focusView) result = focusView->onKeyUp(keyCode);
+    if (result == -1 && modalView) result = modalView->onKeyUp(keyCode);
     return result;
 }
 
@@ -287,34 +308,32 @@ bool CFrame::onWheel(CDrawContext* context, const CPoint& where, float distance)
 bool CFrame::onWheel(CDrawContext* context, const CPoint& where, CMouseWheelAxis axis, float distance)
 {
     CView* target = modalView ? modalView : getViewAt(where, false);
-    if (!target)
-        return false;
+    if (!target) return false;
     CDrawContext* drawContext = context ? context : takeDrawContext();
     const bool result = target->onWheel(drawContext, where, axis, distance);
-    if (drawContext != context)
-        drawContext->forget();
+    if (drawContext != context) drawContext->forget();
     return result;
 }
 
-void CFrame::setViewSize(CRect& rect) { setSize(rect.right - rect.left, rect.bottom - rect.top); }
+void CFrame::setViewSize(CRect& rect)
+{
+    setSize(rect.right - rect.left, rect.bottom - rect.top);
+}
 
 bool CFrame::setSize(long width, long height)
 {
-    if (!openFlag || width <= 0 || height <= 0)
-        return false;
-    if (width == size.right - size.left && height == size.bottom - size.top)
-        return false;
+    if (!openFlag || width <= 0 || height <= 0) return false;
+    if (width == size.right - size.left && height == size.bottom - size.top) return false;
     AudioEffectX* effect = editor ? dynamic_cast<AudioEffectX*>(editor->getEffect()) : nullptr;
     if (effect && effect->canHostDo(HostCanDos::canDoSizeWindow) &&
-        effect->sizeWindow(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height))) {
+        effect->sizeWindow(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)))
+    {
         size.right = size.left + static_cast<std::int32_t>(width);
         size.bottom = size.top + static_cast<std::int32_t>(height);
-        if (window)
-            window->resize(static_cast<int>(width), static_cast<int>(height));
+        if (window) window->resize(static_cast<int>(width), static_cast<int>(height));
         return true;
     }
-    if (window)
-        window->resize(static_cast<int>(width), static_cast<int>(height));
+    if (window) window->resize(static_cast<int>(width), static_cast<int>(height));
     CRect rect(0, 0, width, height);
     CViewContainer::setViewSize(rect);
     return true;
@@ -322,16 +341,21 @@ bool CFrame::setSize(long width, long height)
 
 bool CFrame::getSize(CRect* rect) const
 {
-    if (!rect)
-        return false;
+    if (!rect) return false;
     *rect = size;
     return true;
 }
 
-bool CFrame::getSize(CRect& rect) const { return getSize(&rect); }
+bool CFrame::getSize(CRect& rect) const
+{
+    return getSize(&rect);
+}
 
 // The child window always sits at its parent's origin; it is not moved around.
-bool CFrame::setPosition(long, long) { return false; }
+bool CFrame::setPosition(long, long)
+{
+    return false;
+}
 
 bool CFrame::getPosition(long& x, long& y) const
 {
@@ -342,13 +366,10 @@ bool CFrame::getPosition(long& x, long& y) const
 
 bool CFrame::setModalView(CView* view)
 {
-    if (view && modalView)
-        return false;
-    if (modalView)
-        removeView(modalView, false);
+    if (view && modalView) return false;
+    if (modalView) removeView(modalView, false);
     modalView = view;
-    if (view)
-        addView(view);
+    if (view) addView(view);
     return true;
 }
 
@@ -356,45 +377,38 @@ void CFrame::setFocusView(CView* view)
 {
     CView* old = focusView;
     focusView = view;
-    if (view && view->wantsFocus())
-        view->setDirty(true);
-    if (old) {
+    if (view && view->wantsFocus()) view->setDirty(true);
+    if (old)
+    {
         old->looseFocus(nullptr);
-        if (old->wantsFocus())
-            old->setDirty(true);
+        if (old->wantsFocus()) old->setDirty(true);
     }
 }
 
 void CFrame::forgetRemovedView(CView* view)
 {
-    if (!view)
-        return;
-    if (focusView && contains(view, focusView))
-        setFocusView(nullptr);
-    if (modalView && contains(view, modalView))
-        modalView = nullptr;
+    if (!view) return;
+    if (focusView && contains(view, focusView)) setFocusView(nullptr);
+    if (modalView && contains(view, modalView)) modalView = nullptr;
 }
 
 bool CFrame::advanceNextFocusView(CView* oldFocus, bool reverse)
 {
-    if (modalView)
-        return false;
-    if (!oldFocus)
-        oldFocus = focusView;
-    if (!oldFocus)
-        return CViewContainer::advanceNextFocusView(nullptr, reverse);
-    if (isChild(oldFocus)) {
-        if (CViewContainer::advanceNextFocusView(oldFocus, reverse))
-            return true;
+    if (modalView) return false;
+    if (!oldFocus) oldFocus = focusView;
+    if (!oldFocus) return CViewContainer::advanceNextFocusView(nullptr, reverse);
+    if (isChild(oldFocus))
+    {
+        if (CViewContainer::advanceNextFocusView(oldFocus, reverse)) return true;
         setFocusView(nullptr);
         return false;
     }
     // A deeper focus: each enclosing container continues from the child the search came from.
     CView* from = oldFocus;
     CView* parent = oldFocus->getParentView();
-    while (parent && parent->isTypeOf("CViewContainer")) {
-        if (static_cast<CViewContainer*>(parent)->advanceNextFocusView(from, reverse))
-            return true;
+    while (parent && parent->isTypeOf("CViewContainer"))
+    {
+        if (static_cast<CViewContainer*>(parent)->advanceNextFocusView(from, reverse)) return true;
         from = parent;
         parent = parent->getParentView();
     }
@@ -403,39 +417,35 @@ bool CFrame::advanceNextFocusView(CView* oldFocus, bool reverse)
 
 bool CFrame::getCurrentLocation(CPoint& where)
 {
-    if (!window)
-        return false;
+    if (!window) return false;
     where = window->getPointerPosition();
     return true;
 }
 
 CView* CFrame::getCurrentView() const
 {
-    if (modalView)
-        return modalView;
+    if (modalView) return modalView;
     CPoint where;
-    if (!const_cast<CFrame*>(this)->getCurrentLocation(where))
-        return nullptr;
-    for (ChildEntry* entry = lastChild; entry; entry = entry->previous) {
+    if (!const_cast<CFrame*>(this)->getCurrentLocation(where)) return nullptr;
+    for (ChildEntry* entry = lastChild; entry; entry = entry->previous)
+    {
         CRect area;
         entry->view->getMouseableArea(area);
-        if (area.pointInsideInclusive(where))
-            return entry->view;
+        if (area.pointInsideInclusive(where)) return entry->view;
     }
     return nullptr;
 }
 
 void CFrame::setCursor(CCursorType type)
 {
-    if (window)
-        window->setCursor(static_cast<int>(type));
+    if (window) window->setCursor(static_cast<int>(type));
 }
 
 bool CFrame::setDropActive(bool active)
 {
-    if (!active && !dropActive)
-        return true;
-    if (!active) {
+    if (!active && !dropActive) return true;
+    if (!active)
+    {
         dropActive = false;
         return true;
     }
@@ -445,7 +455,8 @@ bool CFrame::setDropActive(bool active)
 
 void CFrame::invalidate(const CRect& rect)
 {
-    for (ChildEntry* entry = firstChild; entry; entry = entry->next) {
+    for (ChildEntry* entry = firstChild; entry; entry = entry->next)
+    {
         CRect v;
         entry->view->getViewSize(v);
         if (rect.right >= v.left && rect.left <= v.right && rect.bottom >= v.top && rect.top <= v.bottom)
@@ -458,8 +469,7 @@ void CFrame::invalidate(const CRect& rect)
 
 void CFrame::onPlatformPaint(const CRect& updateRect)
 {
-    if (!window)
-        return;
+    if (!window) return;
     // The window's surface is the back buffer: draw into it, and the context copies it to the
     // screen once as it goes.
     CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
@@ -470,8 +480,7 @@ void CFrame::onPlatformPaint(const CRect& updateRect)
 void CFrame::onPlatformMouseDown(const CPoint& where)
 {
     // A control tracking the mouse pumps events; a second click must not start a nested drag.
-    if (mouseDepth > 0 || !window)
-        return;
+    if (mouseDepth > 0 || !window) return;
     CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
     CPoint point(where);
     mouse(context, point, -1);
@@ -480,8 +489,7 @@ void CFrame::onPlatformMouseDown(const CPoint& where)
 
 void CFrame::onPlatformWheel(const CPoint& where, int axis, float distance)
 {
-    if (mouseDepth > 0 || !window)
-        return;
+    if (mouseDepth > 0 || !window) return;
     CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
     onWheel(context, where, axis == 0 ? kHorizontalWheel : kVerticalWheel, distance);
     context->forget();
@@ -493,4 +501,4 @@ void CFrame::onPlatformDestroyed()
     systemWindow = nullptr;
 }
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

@@ -12,12 +12,14 @@
 
 class AEffGUIEditor;
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CDrawContext;
 class COffscreenContext;
 
-enum CCursorType : std::int32_t {
+enum CCursorType : std::int32_t
+{
     kCursorDefault = 0,
     kCursorWait,
     kCursorHSize,
@@ -31,13 +33,20 @@ enum CCursorType : std::int32_t {
 };
 
 /// The data of a drag in progress, as the platform's drop target hands it over.
-class CDragContainer : public CReferenceCounter {
+class CDragContainer : public CReferenceCounter
+{
 public:
-    enum { kFile = 0, kText = 1, kUnknown = -1 };
+    enum
+    {
+        kFile = 0,
+        kText = 1,
+        kUnknown = -1
+    };
 
-    struct Item {
+    struct Item
+    {
         long type = kUnknown;
-        std::string data;  // a file path or the text itself, UTF-8
+        std::string data; // a file path or the text itself, UTF-8
     };
 
     explicit CDragContainer(std::vector<Item> items);
@@ -54,7 +63,8 @@ private:
     size_t position = 0;
 };
 
-class CFrame : public CViewContainer, private PlatformWindowListener {
+class CFrame : public CViewContainer, private PlatformWindowListener
+{
 public:
     /// Binds to the host's parent window; without one the frame exists but never draws on its own.
     /// The platform is the one linked in (createPlatform), unless one is handed over here.
@@ -155,7 +165,7 @@ protected:
 
     std::unique_ptr<Platform> platform;
     std::unique_ptr<PlatformWindow> window;
-    int mouseDepth = 0;  // > 0 while a click is being handled (controls track the mouse inside it)
+    int mouseDepth = 0; // > 0 while a click is being handled (controls track the mouse inside it)
 };
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

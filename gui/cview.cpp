@@ -9,11 +9,13 @@
 #include "gui/cdrawcontext.h"
 #include "gui/cframe.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 const char kMsgCheckIfViewContainer[] = "kMsgCheckIfViewContainer";
 
-struct CView::Attribute {
+struct CView::Attribute
+{
     Attribute* next = nullptr;
     std::unique_ptr<unsigned char[]> data;
     long size = 0;
@@ -24,9 +26,9 @@ CView::CView(const CRect& rect) : size(rect), mouseableArea(rect) {}
 
 CView::~CView()
 {
-    if (background)
-        background->forget();
-    while (attributes) {
+    if (background) background->forget();
+    while (attributes)
+    {
         Attribute* next = attributes->next;
         delete attributes;
         attributes = next;
@@ -35,7 +37,8 @@ CView::~CView()
 
 void CView::draw(CDrawContext* context)
 {
-    if (background && context) {
+    if (background && context)
+    {
         CRect rect(size);
         if (transparency)
             background->drawTransparent(context, rect, CPoint(0, 0));
@@ -45,7 +48,10 @@ void CView::draw(CDrawContext* context)
     setDirty(false);
 }
 
-void CView::drawRect(CDrawContext* context, const CRect&) { draw(context); }
+void CView::drawRect(CDrawContext* context, const CRect&)
+{
+    draw(context);
+}
 
 bool CView::checkUpdate(CRect& updateRect) const
 {
@@ -60,38 +66,66 @@ void CView::mouse(CDrawContext*, CPoint&, long) {}
 void CView::setBackground(CBitmap* bitmap)
 {
     // Remember first so that setting the same bitmap again cannot destroy it.
-    if (bitmap)
-        bitmap->remember();
-    if (background)
-        background->forget();
+    if (bitmap) bitmap->remember();
+    if (background) background->forget();
     background = bitmap;
     setDirty(true);
 }
 
-CBitmap* CView::getBackground() const { return background; }
+CBitmap* CView::getBackground() const
+{
+    return background;
+}
 
-long CView::onKeyDown(VstKeyCode&) { return -1; }
-long CView::onKeyUp(VstKeyCode&) { return -1; }
-bool CView::onWheel(CDrawContext*, const CPoint&, float) { return false; }
+long CView::onKeyDown(VstKeyCode&)
+{
+    return -1;
+}
+long CView::onKeyUp(VstKeyCode&)
+{
+    return -1;
+}
+bool CView::onWheel(CDrawContext*, const CPoint&, float)
+{
+    return false;
+}
 
 bool CView::onWheel(CDrawContext* context, const CPoint& where, CMouseWheelAxis, float distance)
 {
     return onWheel(context, where, distance);
 }
 
-bool CView::onDrop(CDrawContext*, CDragContainer*, const CPoint&) { return false; }
+bool CView::onDrop(CDrawContext*, CDragContainer*, const CPoint&)
+{
+    return false;
+}
 void CView::onDragEnter(CDrawContext*, CDragContainer*, const CPoint&) {}
 void CView::onDragLeave(CDrawContext*, CDragContainer*, const CPoint&) {}
 void CView::onDragMove(CDrawContext*, CDragContainer*, const CPoint&) {}
 void CView::looseFocus(CDrawContext*) {}
 void CView::takeFocus(CDrawContext*) {}
 
-bool CView::isDirty() const { return dirty; }
-void CView::setDirty(bool val) { dirty = val; }
+bool CView::isDirty() const
+{
+    return dirty;
+}
+void CView::setDirty(bool val)
+{
+    dirty = val;
+}
 
-void CView::setMouseEnabled(bool enabled) { mouseEnabled = enabled; }
-bool CView::getMouseEnabled() const { return mouseEnabled; }
-void CView::setMouseableArea(const CRect& rect) { mouseableArea = rect; }
+void CView::setMouseEnabled(bool enabled)
+{
+    mouseEnabled = enabled;
+}
+bool CView::getMouseEnabled() const
+{
+    return mouseEnabled;
+}
+void CView::setMouseableArea(const CRect& rect)
+{
+    mouseableArea = rect;
+}
 
 CRect& CView::getMouseableArea(CRect& rect) const
 {
@@ -106,8 +140,14 @@ bool CView::hitTest(const CPoint& where, long)
            where.y <= mouseableArea.bottom;
 }
 
-void CView::setTransparency(bool val) { transparency = val; }
-bool CView::getTransparency() const { return transparency; }
+void CView::setTransparency(bool val)
+{
+    transparency = val;
+}
+bool CView::getTransparency() const
+{
+    return transparency;
+}
 
 void CView::setViewSize(CRect& rect)
 {
@@ -121,14 +161,20 @@ CRect& CView::getViewSize(CRect& rect) const
     return rect;
 }
 
-bool CView::removed(CView*) { return true; }
-bool CView::attached(CView*) { return true; }
+bool CView::removed(CView*)
+{
+    return true;
+}
+bool CView::attached(CView*)
+{
+    return true;
+}
 
 void CView::getMouseLocation(CDrawContext* context, CPoint& point)
 {
-    if (!context)
-        return;
-    if (parentView && parentView->notify(this, kMsgCheckIfViewContainer) == 1) {
+    if (!context) return;
+    if (parentView && parentView->notify(this, kMsgCheckIfViewContainer) == 1)
+    {
         CRect parentSize;
         parentView->getViewSize(parentSize);
         const CPoint savedScreen = context->offsetScreen;
@@ -145,21 +191,25 @@ void CView::getMouseLocation(CDrawContext* context, CPoint& point)
 
 CPoint& CView::frameToLocal(CPoint& point) const
 {
-    if (parentView && parentView->isTypeOf("CViewContainer"))
-        return parentView->frameToLocal(point);
+    if (parentView && parentView->isTypeOf("CViewContainer")) return parentView->frameToLocal(point);
     return point;
 }
 
 CPoint& CView::localToFrame(CPoint& point) const
 {
-    if (parentView && parentView->isTypeOf("CViewContainer"))
-        return parentView->localToFrame(point);
+    if (parentView && parentView->isTypeOf("CViewContainer")) return parentView->localToFrame(point);
     return point;
 }
 
-AEffGUIEditor* CView::getEditor() const { return parentFrame ? parentFrame->getEditor() : nullptr; }
+AEffGUIEditor* CView::getEditor() const
+{
+    return parentFrame ? parentFrame->getEditor() : nullptr;
+}
 
-long CView::notify(CView*, const char*) { return 0; }
+long CView::notify(CView*, const char*)
+{
+    return 0;
+}
 
 void CView::redrawRect(CDrawContext* context, const CRect& rect)
 {
@@ -169,14 +219,24 @@ void CView::redrawRect(CDrawContext* context, const CRect& rect)
         parentFrame->drawRect(context, rect);
 }
 
-bool CView::wantsFocus() const { return bWantsFocus; }
-void CView::setWantsFocus(bool val) { bWantsFocus = val; }
+bool CView::wantsFocus() const
+{
+    return bWantsFocus;
+}
+void CView::setWantsFocus(bool val)
+{
+    bWantsFocus = val;
+}
 
-bool CView::isTypeOf(const char* name) const { return name && std::strcmp(name, "CView") == 0; }
+bool CView::isTypeOf(const char* name) const
+{
+    return name && std::strcmp(name, "CView") == 0;
+}
 
 void CView::update(CDrawContext* context)
 {
-    if (isDirty()) {
+    if (isDirty())
+    {
         if (context)
             redrawRect(context, size);
         else if (parentFrame)
@@ -187,36 +247,31 @@ void CView::update(CDrawContext* context)
 
 void CView::redraw()
 {
-    if (parentFrame)
-        parentFrame->draw(this);
+    if (parentFrame) parentFrame->draw(this);
 }
 
 CView::Attribute* CView::findAttribute(uint32_t id) const
 {
     for (Attribute* entry = attributes; entry; entry = entry->next)
-        if (entry->id == id)
-            return entry;
+        if (entry->id == id) return entry;
     return nullptr;
 }
 
 bool CView::setAttribute(uint32_t id, long dataSize, const void* data)
 {
-    if (dataSize < 0 || (dataSize > 0 && !data))
-        return false;
-    if (Attribute* entry = findAttribute(id)) {
+    if (dataSize < 0 || (dataSize > 0 && !data)) return false;
+    if (Attribute* entry = findAttribute(id))
+    {
         // The stored size stays: a smaller write only replaces the first bytes.
-        if (entry->size < dataSize)
-            return false;
-        if (dataSize > 0)
-            std::memcpy(entry->data.get(), data, static_cast<size_t>(dataSize));
+        if (entry->size < dataSize) return false;
+        if (dataSize > 0) std::memcpy(entry->data.get(), data, static_cast<size_t>(dataSize));
         return true;
     }
     auto* entry = new Attribute;
     entry->id = id;
     entry->size = dataSize;
     entry->data = std::make_unique<unsigned char[]>(static_cast<size_t>(dataSize > 0 ? dataSize : 1));
-    if (dataSize > 0)
-        std::memcpy(entry->data.get(), data, static_cast<size_t>(dataSize));
+    if (dataSize > 0) std::memcpy(entry->data.get(), data, static_cast<size_t>(dataSize));
     Attribute** tail = &attributes;
     while (*tail)
         tail = &(*tail)->next;
@@ -227,8 +282,7 @@ bool CView::setAttribute(uint32_t id, long dataSize, const void* data)
 bool CView::getAttributeSize(uint32_t id, long& outSize) const
 {
     const Attribute* entry = findAttribute(id);
-    if (!entry)
-        return false;
+    if (!entry) return false;
     outSize = entry->size;
     return true;
 }
@@ -236,12 +290,10 @@ bool CView::getAttributeSize(uint32_t id, long& outSize) const
 bool CView::getAttribute(uint32_t id, long bufferSize, void* data, long& outSize) const
 {
     const Attribute* entry = findAttribute(id);
-    if (!entry || entry->size > bufferSize || (entry->size > 0 && !data))
-        return false;
-    if (entry->size > 0)
-        std::memcpy(data, entry->data.get(), static_cast<size_t>(entry->size));
+    if (!entry || entry->size > bufferSize || (entry->size > 0 && !data)) return false;
+    if (entry->size > 0) std::memcpy(data, entry->data.get(), static_cast<size_t>(entry->size));
     outSize = entry->size;
     return true;
 }
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

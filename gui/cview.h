@@ -11,19 +11,25 @@
 struct VstKeyCode;
 class AEffGUIEditor;
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CBitmap;
 class CDrawContext;
 class CDragContainer;
 class CFrame;
 
-enum CMouseWheelAxis : std::int32_t { kHorizontalWheel = 0, kVerticalWheel = 1 };
+enum CMouseWheelAxis : std::int32_t
+{
+    kHorizontalWheel = 0,
+    kVerticalWheel = 1
+};
 
 /// The one message a container answers with 1; compared by address, never by text.
 extern const char kMsgCheckIfViewContainer[];
 
-class CView : public CReferenceCounter {
+class CView : public CReferenceCounter
+{
 public:
     explicit CView(const CRect& size);
     ~CView() override;
@@ -112,4 +118,4 @@ private:
     Attribute* findAttribute(uint32_t id) const;
 };
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

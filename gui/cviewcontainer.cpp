@@ -9,9 +9,11 @@
 #include "gui/cframe.h"
 #include "gui/coffscreencontext.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-namespace {
+namespace
+{
 
 bool insideInclusive(const CRect& rect, const CPoint& p)
 {
@@ -25,12 +27,12 @@ CRect bounded(CRect rect, const CRect& by)
 }
 
 /// Shifts a context's two offsets for the lifetime of the guard.
-class OffsetShift {
+class OffsetShift
+{
 public:
     OffsetShift(CDrawContext* context, long dx, long dy) : context(context)
     {
-        if (!context)
-            return;
+        if (!context) return;
         savedScreen = context->offsetScreen;
         savedOffset = context->offset;
         context->offsetScreen.offset(dx, dy);
@@ -38,8 +40,7 @@ public:
     }
     ~OffsetShift()
     {
-        if (!context)
-            return;
+        if (!context) return;
         context->offsetScreen = savedScreen;
         context->offset = savedOffset;
     }
@@ -52,15 +53,14 @@ private:
     CPoint savedOffset;
 };
 
-}  // namespace
+} // namespace
 
 CViewContainer::CViewContainer(const CRect& rect, CFrame* frame, CBitmap* bitmap)
     : CView(rect), backgroundColor(kBlackCColor), backgroundOffset(0, 0)
 {
     parentFrame = frame;
     background = bitmap;
-    if (background)
-        background->remember();
+    if (background) background->remember();
     setDirty(true);
 }
 
@@ -72,8 +72,7 @@ CViewContainer::~CViewContainer()
 
 void CViewContainer::addView(CView* view)
 {
-    if (!view)
-        return;
+    if (!view) return;
     auto* entry = new ChildEntry(view);
     entry->previous = lastChild;
     if (lastChild)
@@ -89,8 +88,7 @@ void CViewContainer::addView(CView* view)
 
 void CViewContainer::addView(CView* view, CRect& area, bool enabled)
 {
-    if (!view)
-        return;
+    if (!view) return;
     view->setMouseEnabled(enabled);
     view->setMouseableArea(area);
     addView(view);
@@ -99,15 +97,12 @@ void CViewContainer::addView(CView* view, CRect& area, bool enabled)
 void CViewContainer::removeView(CView* view, const bool& withForget)
 {
     // The frame must not keep pointing at a view that may be gone after this (focus, modal view).
-    if (parentFrame && view)
-        parentFrame->forgetRemovedView(view);
-    if (dragTarget == view)
-        dragTarget = nullptr;
+    if (parentFrame && view) parentFrame->forgetRemovedView(view);
+    if (dragTarget == view) dragTarget = nullptr;
     ChildEntry* entry = firstChild;
     while (entry && entry->view != view)
         entry = entry->next;
-    if (!entry)
-        return;
+    if (!entry) return;
     view->removed(this);
     if (entry->previous)
         entry->previous->next = entry->next;
@@ -117,8 +112,7 @@ void CViewContainer::removeView(CView* view, const bool& withForget)
         entry->next->previous = entry->previous;
     else
         lastChild = entry->previous;
-    if (withForget)
-        view->forget();
+    if (withForget) view->forget();
     delete entry;
 }
 
@@ -128,11 +122,11 @@ void CViewContainer::removeAll(const bool& withForget)
     // Unlink first so that nothing a child does while going can reach a half-dead list.
     firstChild = lastChild = nullptr;
     dragTarget = nullptr;
-    while (entry) {
+    while (entry)
+    {
         ChildEntry* next = entry->next;
         entry->view->removed(this);
-        if (withForget)
-            entry->view->forget();
+        if (withForget) entry->view->forget();
         delete entry;
         entry = next;
     }
@@ -141,8 +135,7 @@ void CViewContainer::removeAll(const bool& withForget)
 bool CViewContainer::isChild(CView* view) const
 {
     for (ChildEntry* entry = firstChild; entry; entry = entry->next)
-        if (entry->view == view)
-            return true;
+        if (entry->view == view) return true;
     return false;
 }
 
@@ -156,11 +149,9 @@ long CViewContainer::getNbViews() const
 
 CView* CViewContainer::getView(long index) const
 {
-    if (index < 0)
-        return nullptr;
+    if (index < 0) return nullptr;
     for (ChildEntry* entry = firstChild; entry; entry = entry->next, --index)
-        if (index == 0)
-            return entry->view;
+        if (index == 0) return entry->view;
     return nullptr;
 }
 
@@ -170,13 +161,23 @@ void CViewContainer::setBackgroundColor(CColor color)
     setDirty(true);
 }
 
-CColor CViewContainer::getBackgroundColor() const { return backgroundColor; }
-void CViewContainer::setBackgroundOffset(const CPoint& offset) { backgroundOffset = offset; }
-const CPoint& CViewContainer::getBackgroundOffset() const { return backgroundOffset; }
+CColor CViewContainer::getBackgroundColor() const
+{
+    return backgroundColor;
+}
+void CViewContainer::setBackgroundOffset(const CPoint& offset)
+{
+    backgroundOffset = offset;
+}
+const CPoint& CViewContainer::getBackgroundOffset() const
+{
+    return backgroundOffset;
+}
 
 void CViewContainer::drawBackgroundRect(CDrawContext* context, CRect& rect)
 {
-    if (background) {
+    if (background)
+    {
         CRect oldClip;
         context->getClipRect(oldClip);
         context->setClipRect(bounded(rect, oldClip));
@@ -186,39 +187,46 @@ void CViewContainer::drawBackgroundRect(CDrawContext* context, CRect& rect)
         else
             background->draw(context, whole, backgroundOffset);
         context->setClipRect(oldClip);
-    } else if (!transparency) {
+    }
+    else if (!transparency)
+    {
         context->setFillColor(backgroundColor);
         context->fillRect(rect);
     }
 }
 
-void CViewContainer::setMode(long mode) { updateMode = mode; }
-long CViewContainer::getMode() const { return updateMode; }
+void CViewContainer::setMode(long mode)
+{
+    updateMode = mode;
+}
+long CViewContainer::getMode() const
+{
+    return updateMode;
+}
 
 void CViewContainer::useOffscreen(bool flag)
 {
     drawInOffscreen = flag;
-    if (!flag)
-        dropOffscreen();
+    if (!flag) dropOffscreen();
 }
 
 void CViewContainer::makeOffscreen()
 {
-    offscreen = new COffscreenContext(parentFrame, size.right - size.left, size.bottom - size.top, kBlackCColor);
+    offscreen =
+        new COffscreenContext(parentFrame, size.right - size.left, size.bottom - size.top, kBlackCColor);
 }
 
 void CViewContainer::dropOffscreen()
 {
-    if (offscreen)
-        offscreen->forget();
+    if (offscreen) offscreen->forget();
     offscreen = nullptr;
 }
 
 CDrawContext* CViewContainer::beginDrawing(CDrawContext* context, long save[4], CRect& clip)
 {
-    if (!offscreen && drawInOffscreen)
-        makeOffscreen();
-    if (offscreen && transparency) {
+    if (!offscreen && drawInOffscreen) makeOffscreen();
+    if (offscreen && transparency)
+    {
         CRect behind(size);
         offscreen->copyTo(context, behind, CPoint(0, 0));
     }
@@ -229,13 +237,12 @@ CDrawContext* CViewContainer::beginDrawing(CDrawContext* context, long save[4], 
         modifyDrawContext(save, context);
 
     context->getClipRect(clip);
-    if (target != context && parentFrame != static_cast<CView*>(this))
-        clip.offset(-clip.left, -clip.top);
+    if (target != context && parentFrame != static_cast<CView*>(this)) clip.offset(-clip.left, -clip.top);
     return target;
 }
 
-void CViewContainer::endDrawing(CDrawContext* context, CDrawContext* target, long save[4], const CRect& destination,
-                                const CPoint& source)
+void CViewContainer::endDrawing(CDrawContext* context, CDrawContext* target, long save[4],
+                                const CRect& destination, const CPoint& source)
 {
     if (target != context)
         offscreen->copyFrom(context, destination, source);
@@ -245,8 +252,7 @@ void CViewContainer::endDrawing(CDrawContext* context, CDrawContext* target, lon
 
 void CViewContainer::draw(CDrawContext* context)
 {
-    if (!context)
-        return;
+    if (!context) return;
     long save[4];
     CRect clip;
     CDrawContext* target = beginDrawing(context, save, clip);
@@ -257,17 +263,21 @@ void CViewContainer::draw(CDrawContext* context)
     // Children are held inside the container too, as a partial redraw holds them.
     const CRect newClip = bounded(r, clip);
     target->setClipRect(newClip);
-    if (background) {
+    if (background)
+    {
         if (transparency)
             background->drawTransparent(target, r, backgroundOffset);
         else
             background->draw(target, r, backgroundOffset);
-    } else if (!transparency) {
+    }
+    else if (!transparency)
+    {
         target->setFillColor(backgroundColor);
         target->fillRect(r);
     }
 
-    for (ChildEntry* entry = firstChild; entry; entry = entry->next) {
+    for (ChildEntry* entry = firstChild; entry; entry = entry->next)
+    {
         CRect childSize;
         entry->view->getViewSize(childSize);
         target->setClipRect(bounded(childSize, newClip));
@@ -281,8 +291,7 @@ void CViewContainer::draw(CDrawContext* context)
 
 void CViewContainer::drawRect(CDrawContext* context, const CRect& updateRect)
 {
-    if (!context)
-        return;
+    if (!context) return;
     long save[4];
     CRect clip;
     CDrawContext* target = beginDrawing(context, save, clip);
@@ -297,15 +306,14 @@ void CViewContainer::drawRect(CDrawContext* context, const CRect& updateRect)
     target->setClipRect(newClip);
     drawBackgroundRect(target, clientRect);
 
-    for (ChildEntry* entry = firstChild; entry; entry = entry->next) {
+    for (ChildEntry* entry = firstChild; entry; entry = entry->next)
+    {
         CView* child = entry->view;
-        if (!child->checkUpdate(clientRect))
-            continue;
+        if (!child->checkUpdate(clientRect)) continue;
         CRect childSize;
         child->getViewSize(childSize);
         CRect visible = bounded(childSize, newClip);
-        if (visible.right - visible.left == 0 || visible.bottom - visible.top == 0)
-            continue;
+        if (visible.right - visible.left == 0 || visible.bottom - visible.top == 0) continue;
         target->setClipRect(visible);
         const bool wasDirty = child->isDirty();
         child->drawRect(target, clientRect);
@@ -324,7 +332,8 @@ void CViewContainer::redrawRect(CDrawContext* context, const CRect& rect)
 {
     CRect inParent(rect);
     inParent.offset(size.left, size.top);
-    if (transparency) {
+    if (transparency)
+    {
         // What lies behind shows through: the parent repaints the area, this container included.
         if (parentView)
             parentView->redrawRect(context, inParent);
@@ -334,12 +343,15 @@ void CViewContainer::redrawRect(CDrawContext* context, const CRect& rect)
             drawRect(context, inParent);
         return;
     }
-    if (parentView) {
+    if (parentView)
+    {
         CPoint parentOrigin(0, 0);
         parentView->localToFrame(parentOrigin);
         OffsetShift shift(context, parentOrigin.x, parentOrigin.y);
         drawRect(context, inParent);
-    } else {
+    }
+    else
+    {
         drawRect(context, inParent);
     }
 }
@@ -347,27 +359,37 @@ void CViewContainer::redrawRect(CDrawContext* context, const CRect& rect)
 void CViewContainer::update(CDrawContext* context)
 {
     const CRect whole(0, 0, size.right - size.left, size.bottom - size.top);
-    if (updateMode == 1) {
-        if (dirty) {
+    if (updateMode == 1)
+    {
+        if (dirty)
+        {
             redrawRect(context, whole);
-        } else {
-            for (ChildEntry* entry = firstChild; entry; entry = entry->next) {
+        }
+        else
+        {
+            for (ChildEntry* entry = firstChild; entry; entry = entry->next)
+            {
                 CView* child = entry->view;
                 CRect area(whole);
-                if (!child->isDirty() || !child->checkUpdate(area))
-                    continue;
-                if (child->notify(this, kMsgCheckIfViewContainer) == 0) {
+                if (!child->isDirty() || !child->checkUpdate(area)) continue;
+                if (child->notify(this, kMsgCheckIfViewContainer) == 0)
+                {
                     CRect childSize;
                     child->getViewSize(childSize);
                     child->redrawRect(context, bounded(childSize, whole));
-                } else {
+                }
+                else
+                {
                     child->update(context);
                 }
             }
         }
         setDirty(false);
-    } else if (updateMode == 0) {
-        if (isDirty()) {
+    }
+    else if (updateMode == 0)
+    {
+        if (isDirty())
+        {
             redrawRect(context, whole);
             setDirty(false);
         }
@@ -376,17 +398,15 @@ void CViewContainer::update(CDrawContext* context)
 
 bool CViewContainer::isDirty() const
 {
-    if (dirty)
-        return true;
+    if (dirty) return true;
     const CRect whole(0, 0, size.right - size.left, size.bottom - size.top);
-    for (ChildEntry* entry = firstChild; entry; entry = entry->next) {
-        if (!entry->view->isDirty())
-            continue;
+    for (ChildEntry* entry = firstChild; entry; entry = entry->next)
+    {
+        if (!entry->view->isDirty()) continue;
         CRect childSize;
         entry->view->getViewSize(childSize);
         CRect inside = bounded(childSize, whole);
-        if (inside.right - inside.left > 0 && inside.bottom - inside.top > 0)
-            return true;
+        if (inside.right - inside.left > 0 && inside.bottom - inside.top > 0) return true;
     }
     return false;
 }
@@ -394,43 +414,45 @@ bool CViewContainer::isDirty() const
 void CViewContainer::mouse(CDrawContext* context, CPoint& where, long buttons)
 {
     CPoint local(where.x - size.left, where.y - size.top);
-    if (buttons == -1 && context)
-        buttons = context->getMouseButtons();
-    for (ChildEntry* entry = lastChild; entry; entry = entry->previous) {
+    if (buttons == -1 && context) buttons = context->getMouseButtons();
+    for (ChildEntry* entry = lastChild; entry; entry = entry->previous)
+    {
         CView* child = entry->view;
-        if (child->getMouseEnabled() && child->hitTest(local, buttons)) {
+        if (child->getMouseEnabled() && child->hitTest(local, buttons))
+        {
             child->mouse(context, local, buttons);
             return;
         }
     }
 }
 
-bool CViewContainer::hitTest(const CPoint& where, long buttons) { return CView::hitTest(where, buttons); }
+bool CViewContainer::hitTest(const CPoint& where, long buttons)
+{
+    return CView::hitTest(where, buttons);
+}
 
 bool CViewContainer::hitTestSubViews(const CPoint& where, long buttons)
 {
     CPoint local(where.x - size.left, where.y - size.top);
     for (ChildEntry* entry = lastChild; entry; entry = entry->previous)
-        if (entry->view->getMouseEnabled() && entry->view->hitTest(local, buttons))
-            return true;
+        if (entry->view->getMouseEnabled() && entry->view->hitTest(local, buttons)) return true;
     return false;
 }
 
 CView* CViewContainer::childAt(const CPoint& local) const
 {
-    for (ChildEntry* entry = lastChild; entry; entry = entry->previous) {
+    for (ChildEntry* entry = lastChild; entry; entry = entry->previous)
+    {
         CRect area;
         entry->view->getMouseableArea(area);
-        if (insideInclusive(area, local))
-            return entry->view;
+        if (insideInclusive(area, local)) return entry->view;
     }
     return nullptr;
 }
 
 CView* CViewContainer::getViewAt(const CPoint& where, bool deep) const
 {
-    if (!parentFrame)
-        return nullptr;
+    if (!parentFrame) return nullptr;
     CPoint local(where.x - size.left, where.y - size.top);
     CView* child = childAt(local);
     if (child && deep && child->isTypeOf("CViewContainer"))
@@ -440,8 +462,7 @@ CView* CViewContainer::getViewAt(const CPoint& where, bool deep) const
 
 CView* CViewContainer::getCurrentView() const
 {
-    if (!parentFrame)
-        return nullptr;
+    if (!parentFrame) return nullptr;
     CPoint where;
     parentFrame->getCurrentLocation(where);
     frameToLocal(where);
@@ -456,8 +477,7 @@ bool CViewContainer::onWheel(CDrawContext* context, const CPoint& where, float d
 bool CViewContainer::onWheel(CDrawContext* context, const CPoint& where, CMouseWheelAxis axis, float distance)
 {
     CView* child = getViewAt(where, false);
-    if (!child)
-        return false;
+    if (!child) return false;
     CPoint local(where.x - size.left, where.y - size.top);
     OffsetShift shift(context, size.left, size.top);
     return child->onWheel(context, local, axis, distance);
@@ -465,20 +485,20 @@ bool CViewContainer::onWheel(CDrawContext* context, const CPoint& where, CMouseW
 
 long CViewContainer::onKeyDown(VstKeyCode& keyCode)
 {
-    for (ChildEntry* entry = lastChild; entry; entry = entry->previous) {
+    for (ChildEntry* entry = lastChild; entry; entry = entry->previous)
+    {
         const long result = entry->view->onKeyDown(keyCode);
-        if (result != -1)
-            return result;
+        if (result != -1) return result;
     }
     return -1;
 }
 
 long CViewContainer::onKeyUp(VstKeyCode& keyCode)
 {
-    for (ChildEntry* entry = lastChild; entry; entry = entry->previous) {
+    for (ChildEntry* entry = lastChild; entry; entry = entry->previous)
+    {
         const long result = entry->view->onKeyUp(keyCode);
-        if (result != -1)
-            return result;
+        if (result != -1) return result;
     }
     return -1;
 }
@@ -498,15 +518,18 @@ void CViewContainer::takeFocus(CDrawContext* context)
 bool CViewContainer::advanceNextFocusView(CView* oldFocus, bool reverse)
 {
     bool passed = oldFocus == nullptr;
-    for (ChildEntry* entry = reverse ? lastChild : firstChild; entry; entry = reverse ? entry->previous : entry->next) {
+    for (ChildEntry* entry = reverse ? lastChild : firstChild; entry;
+         entry = reverse ? entry->previous : entry->next)
+    {
         CView* child = entry->view;
-        if (!passed) {
+        if (!passed)
+        {
             passed = child == oldFocus;
             continue;
         }
-        if (child->wantsFocus()) {
-            if (parentFrame)
-                parentFrame->setFocusView(child);
+        if (child->wantsFocus())
+        {
+            if (parentFrame) parentFrame->setFocusView(child);
             return true;
         }
         if (child->isTypeOf("CViewContainer") &&
@@ -518,60 +541,55 @@ bool CViewContainer::advanceNextFocusView(CView* oldFocus, bool reverse)
 
 void CViewContainer::onDragEnter(CDrawContext* context, CDragContainer* drag, const CPoint& where)
 {
-    if (!parentFrame)
-        return;
+    if (!parentFrame) return;
     CPoint local(where.x - size.left, where.y - size.top);
     OffsetShift shift(context, size.left, size.top);
-    if (dragTarget)
-        dragTarget->onDragLeave(context, drag, local);
+    if (dragTarget) dragTarget->onDragLeave(context, drag, local);
     dragTarget = childAt(local);
-    if (dragTarget)
-        dragTarget->onDragEnter(context, drag, local);
+    if (dragTarget) dragTarget->onDragEnter(context, drag, local);
 }
 
 void CViewContainer::onDragMove(CDrawContext* context, CDragContainer* drag, const CPoint& where)
 {
-    if (!parentFrame)
-        return;
+    if (!parentFrame) return;
     CPoint local(where.x - size.left, where.y - size.top);
     OffsetShift shift(context, size.left, size.top);
     CView* under = childAt(local);
-    if (under != dragTarget) {
-        if (dragTarget)
-            dragTarget->onDragLeave(context, drag, local);
+    if (under != dragTarget)
+    {
+        if (dragTarget) dragTarget->onDragLeave(context, drag, local);
         dragTarget = under;
-        if (dragTarget)
-            dragTarget->onDragEnter(context, drag, local);
-    } else if (dragTarget) {
+        if (dragTarget) dragTarget->onDragEnter(context, drag, local);
+    }
+    else if (dragTarget)
+    {
         dragTarget->onDragMove(context, drag, local);
     }
 }
 
 void CViewContainer::onDragLeave(CDrawContext* context, CDragContainer* drag, const CPoint& where)
 {
-    if (!parentFrame)
-        return;
+    if (!parentFrame) return;
     CPoint local(where.x - size.left, where.y - size.top);
     OffsetShift shift(context, size.left, size.top);
-    if (dragTarget)
-        dragTarget->onDragLeave(context, drag, local);
+    if (dragTarget) dragTarget->onDragLeave(context, drag, local);
     dragTarget = nullptr;
 }
 
 bool CViewContainer::onDrop(CDrawContext* context, CDragContainer* drag, const CPoint& where)
 {
-    if (!parentFrame)
-        return false;
+    if (!parentFrame) return false;
     CPoint local(where.x - size.left, where.y - size.top);
     OffsetShift shift(context, size.left, size.top);
     CView* under = childAt(local);
-    if (under != dragTarget) {
-        if (dragTarget)
-            dragTarget->onDragLeave(context, drag, local);
+    if (under != dragTarget)
+    {
+        if (dragTarget) dragTarget->onDragLeave(context, drag, local);
         dragTarget = under;
     }
     bool result = false;
-    if (dragTarget) {
+    if (dragTarget)
+    {
         result = dragTarget->onDrop(context, drag, local);
         dragTarget->onDragLeave(context, drag, local);
     }
@@ -582,7 +600,8 @@ bool CViewContainer::onDrop(CDrawContext* context, CDragContainer* drag, const C
 void CViewContainer::setViewSize(CRect& rect)
 {
     CView::setViewSize(rect);
-    if (offscreen && drawInOffscreen) {
+    if (offscreen && drawInOffscreen)
+    {
         dropOffscreen();
         makeOffscreen();
     }
@@ -596,24 +615,21 @@ bool CViewContainer::removed(CView*)
 
 bool CViewContainer::attached(CView*)
 {
-    if (drawInOffscreen && !offscreen)
-        makeOffscreen();
+    if (drawInOffscreen && !offscreen) makeOffscreen();
     return true;
 }
 
 CPoint& CViewContainer::frameToLocal(CPoint& point) const
 {
     point.offset(-size.left, -size.top);
-    if (parentView && parentView->isTypeOf("CViewContainer"))
-        return parentView->frameToLocal(point);
+    if (parentView && parentView->isTypeOf("CViewContainer")) return parentView->frameToLocal(point);
     return point;
 }
 
 CPoint& CViewContainer::localToFrame(CPoint& point) const
 {
     point.offset(size.left, size.top);
-    if (parentView && parentView->isTypeOf("CViewContainer"))
-        return parentView->localToFrame(point);
+    if (parentView && parentView->isTypeOf("CViewContainer")) return parentView->localToFrame(point);
     return point;
 }
 
@@ -646,4 +662,4 @@ void CViewContainer::restoreDrawContext(CDrawContext* context, long save[4])
     context->offset.y = save[3];
 }
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

@@ -5,11 +5,13 @@
 #include "gui/ccolor.h"
 #include "gui/cview.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class COffscreenContext;
 
-class CViewContainer : public CView {
+class CViewContainer : public CView
+{
 public:
     CViewContainer(const CRect& size, CFrame* frame, CBitmap* background = nullptr);
     ~CViewContainer() override;
@@ -70,7 +72,8 @@ public:
 
 protected:
     /// One node of the child list; it holds one reference to its view.
-    struct ChildEntry {
+    struct ChildEntry
+    {
         explicit ChildEntry(CView* v) : view(v) { view->remember(); }
         ~ChildEntry() { view->forget(); }
         ChildEntry(const ChildEntry&) = delete;
@@ -99,4 +102,4 @@ protected:
     CView* dragTarget = nullptr;
 };
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

@@ -14,25 +14,21 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* owner) : AEffGUIEditor(owner, nullptr)
 AEffGUIEditor::AEffGUIEditor(AudioEffect* owner, std::unique_ptr<VSTGUI::Platform> given)
     : AEffEditor(owner), platform(std::move(given))
 {
-    if (!platform)
-        platform = VSTGUI::createPlatform();
+    if (!platform) platform = VSTGUI::createPlatform();
     nextIdleTicks = getTicks();
-    if (effect)
-        effect->setEditor(this);
+    if (effect) effect->setEditor(this);
 }
 
 AEffGUIEditor::~AEffGUIEditor()
 {
     // A derived editor closes its frame; one still open here would otherwise leak its window.
-    if (frame)
-        frame->forget();
+    if (frame) frame->forget();
     frame = nullptr;
 }
 
 bool AEffGUIEditor::getRect(ERect** out)
 {
-    if (!out)
-        return false;
+    if (!out) return false;
     *out = &rect;
     return true;
 }
@@ -40,20 +36,23 @@ bool AEffGUIEditor::getRect(ERect** out)
 void AEffGUIEditor::idle()
 {
     // A host answering our idle request with effEditIdle lands here: that pass is already running.
-    if (inIdleStuff)
-        return;
-    if (frame)
-        frame->idle();
+    if (inIdleStuff) return;
+    if (frame) frame->idle();
 }
 
-bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode) { return frame && frame->onKeyDown(keyCode) == 1; }
+bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode)
+{
+    return frame && frame->onKeyDown(keyCode) == 1;
+}
 
-bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode) { return frame && frame->onKeyUp(keyCode) == 1; }
+bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode)
+{
+    return frame && frame->onKeyUp(keyCode) == 1;
+}
 
 bool AEffGUIEditor::onWheel(float distance)
 {
-    if (!frame)
-        return false;
+    if (!frame) return false;
     auto* context = new VSTGUI::CDrawContext(frame, frame->getPlatformWindow(), systemWindow);
     VSTGUI::CPoint where;
     context->getMouseLocation(where);
@@ -72,43 +71,41 @@ void AEffGUIEditor::setParameter(VstInt32, float) {}
 
 void AEffGUIEditor::beginEdit(VstInt32 index)
 {
-    if (auto* effectX = dynamic_cast<AudioEffectX*>(effect))
-        effectX->beginEdit(index);
+    if (auto* effectX = dynamic_cast<AudioEffectX*>(effect)) effectX->beginEdit(index);
 }
 
 void AEffGUIEditor::endEdit(VstInt32 index)
 {
-    if (auto* effectX = dynamic_cast<AudioEffectX*>(effect))
-        effectX->endEdit(index);
+    if (auto* effectX = dynamic_cast<AudioEffectX*>(effect)) effectX->endEdit(index);
 }
 
 void AEffGUIEditor::doIdleStuff()
 {
     std::uint32_t now = getTicks();
-    if (now < nextIdleTicks) {
+    if (now < nextIdleTicks)
+    {
         wait(4);
         now += 4;
-        if (now < nextIdleTicks - 50)
-            return;
+        if (now < nextIdleTicks - 50) return;
     }
 
     idle();
     // Let the window paint what the server asked for meanwhile (exposures queued during a drag).
-    if (frame)
-        frame->drainWindowEvents();
+    if (frame) frame->drainWindowEvents();
 
     nextIdleTicks = now + 100;
 
     inIdleStuff = true;
-    if (effect)
-        effect->masterIdle();
+    if (effect) effect->masterIdle();
     inIdleStuff = false;
 }
 
-std::uint32_t AEffGUIEditor::getTicks() const { return platform ? platform->getTicks() : 0; }
+std::uint32_t AEffGUIEditor::getTicks() const
+{
+    return platform ? platform->getTicks() : 0;
+}
 
 void AEffGUIEditor::wait(std::uint32_t milliseconds)
 {
-    if (platform)
-        platform->sleep(milliseconds);
+    if (platform) platform->sleep(milliseconds);
 }

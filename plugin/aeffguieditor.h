@@ -9,12 +9,14 @@
 
 using VstInt32 = std::int32_t;
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 class CFrame;
 class Platform;
-}  // namespace VSTGUI
+} // namespace VSTGUI
 
-class AEffGUIEditor : public AEffEditor {
+class AEffGUIEditor : public AEffEditor
+{
 public:
     explicit AEffGUIEditor(AudioEffect* effect);
     /// As above, with the platform that gives ticks and pauses handed over (tests pass a scripted one).

@@ -6,11 +6,14 @@
 #include "gui/x11/x11input.h"
 #include "gui/x11/x11window.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-namespace {
+namespace
+{
 
-class X11Platform : public Platform {
+class X11Platform : public Platform
+{
 public:
     std::unique_ptr<PlatformWindow> createWindow(void* parent, int width, int height,
                                                  PlatformWindowListener& listener) override
@@ -22,8 +25,11 @@ public:
     std::uint32_t getDoubleClickTime() override { return kX11DoubleClickTime; }
 };
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<Platform> createPlatform() { return std::make_unique<X11Platform>(); }
+std::unique_ptr<Platform> createPlatform()
+{
+    return std::make_unique<X11Platform>();
+}
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

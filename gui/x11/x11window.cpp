@@ -14,14 +14,17 @@
 #include "gui/x11/x11input.h"
 #include "gui/x11/x11surface.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-namespace {
+namespace
+{
 
 /// Catches the X errors of one Display while it lives, so that a window the host already
 /// destroyed costs an ignored error instead of Xlib's default handler ending the process.
 /// The process-wide handler is swapped only for the duration and then restored.
-class ErrorTrap {
+class ErrorTrap
+{
 public:
     explicit ErrorTrap(Display* display) : display(display), outer(active)
     {
@@ -47,8 +50,10 @@ public:
 private:
     static int handle(Display* d, XErrorEvent* event)
     {
-        for (ErrorTrap* trap = active; trap; trap = trap->outer) {
-            if (trap->display == d) {
+        for (ErrorTrap* trap = active; trap; trap = trap->outer)
+        {
+            if (trap->display == d)
+            {
                 ++trap->errors;
                 return 0;
             }
@@ -71,18 +76,28 @@ private:
 /// The X cursor font shapes for CCursorType 0..9; 0 means the parent's cursor. Copy shows
 /// the default cursor, as on Windows.
 constexpr std::array<unsigned int, 10> kCursorShapes = {
-    0, XC_watch, XC_sb_h_double_arrow, XC_sb_v_double_arrow, XC_fleur,
-    XC_bottom_left_corner, XC_bottom_right_corner, 0, XC_X_cursor, XC_hand2,
+    0,
+    XC_watch,
+    XC_sb_h_double_arrow,
+    XC_sb_v_double_arrow,
+    XC_fleur,
+    XC_bottom_left_corner,
+    XC_bottom_right_corner,
+    0,
+    XC_X_cursor,
+    XC_hand2,
 };
 
-class X11Window : public PlatformWindow {
+class X11Window : public PlatformWindow
+{
 public:
     X11Window(Display* display, Window window, int width, int height, PlatformWindowListener& listener)
         : display(display), window(window), listener(listener)
     {
         gc = XCreateGC(display, window, 0, nullptr);
         XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, window, &attributes)) {
+        if (XGetWindowAttributes(display, window, &attributes))
+        {
             visual = attributes.visual;
             depth = attributes.depth;
         }
@@ -95,20 +110,18 @@ public:
         {
             ErrorTrap trap(display);
             for (Cursor cursor : cursors)
-                if (cursor)
-                    XFreeCursor(display, cursor);
+                if (cursor) XFreeCursor(display, cursor);
             XFreeGC(display, gc);
-            if (alive)
-                XDestroyWindow(display, window);
+            if (alive) XDestroyWindow(display, window);
         }
         XCloseDisplay(display);
     }
 
     void resize(int width, int height) override
     {
-        if (width <= 0 || height <= 0)
-            return;
-        if (alive) {
+        if (width <= 0 || height <= 0) return;
+        if (alive)
+        {
             ErrorTrap trap(display);
             XResizeWindow(display, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
             noteFailure(trap);
@@ -129,8 +142,7 @@ public:
     {
         CRect r(rect);
         r.bound(CRect(0, 0, surfaceWidth, surfaceHeight));
-        if (!alive || r.isEmpty())
-            return;
+        if (!alive || r.isEmpty()) return;
         // The window has no background, so clearing only asks the server for an Expose event.
         ErrorTrap trap(display);
         XClearArea(display, window, r.left, r.top, static_cast<unsigned>(r.width()),
@@ -141,12 +153,14 @@ public:
     void drainEvents() override
     {
         // Only what is queued already: the host's idle must never block.
-        while (alive && XPending(display) > 0) {
+        while (alive && XPending(display) > 0)
+        {
             XEvent event;
             XNextEvent(display, &event);
             dispatch(event);
         }
-        if (!alive && !destroyReported) {
+        if (!alive && !destroyReported)
+        {
             destroyReported = true;
             listener.onPlatformDestroyed();
         }
@@ -164,8 +178,7 @@ public:
 
     void flush(const CRect& rect) override
     {
-        if (!alive || !visual)
-            return;
+        if (!alive || !visual) return;
         ErrorTrap trap(display);
         putPixels(display, window, gc, visual, depth, getSurface(), rect);
         noteFailure(trap);
@@ -173,8 +186,7 @@ public:
 
     long getMouseButtons() override
     {
-        if (!alive)
-            return 0;
+        if (!alive) return 0;
         ErrorTrap trap(display);
         const long buttons = queryMouseButtons(display, window);
         noteFailure(trap);
@@ -183,8 +195,7 @@ public:
 
     CPoint getPointerPosition() override
     {
-        if (!alive)
-            return CPoint(0, 0);
+        if (!alive) return CPoint(0, 0);
         ErrorTrap trap(display);
         const CPoint where = queryPointerPosition(display, window);
         noteFailure(trap);
@@ -193,18 +204,18 @@ public:
 
     void setCursor(int type) override
     {
-        if (!alive)
-            return;
-        if (type < 0 || type >= static_cast<int>(kCursorShapes.size()))
-            type = 0;
+        if (!alive) return;
+        if (type < 0 || type >= static_cast<int>(kCursorShapes.size())) type = 0;
         ErrorTrap trap(display);
         const unsigned int shape = kCursorShapes[static_cast<size_t>(type)];
-        if (shape == 0) {
+        if (shape == 0)
+        {
             XUndefineCursor(display, window);
-        } else {
+        }
+        else
+        {
             Cursor& cursor = cursors[static_cast<size_t>(type)];
-            if (!cursor)
-                cursor = XCreateFontCursor(display, shape);
+            if (!cursor) cursor = XCreateFontCursor(display, shape);
             XDefineCursor(display, window, cursor);
         }
         noteFailure(trap);
@@ -221,22 +232,25 @@ private:
     /// A failed request on our own window means the window is gone (its parent went first).
     void noteFailure(ErrorTrap& trap)
     {
-        if (trap.failed())
-            alive = false;
+        if (trap.failed()) alive = false;
     }
 
     void dispatch(const XEvent& event)
     {
-        switch (event.type) {
-        case Expose: {
+        switch (event.type)
+        {
+        case Expose:
+        {
             const XExposeEvent& e = event.xexpose;
             listener.onPlatformPaint(CRect(e.x, e.y, e.x + e.width, e.y + e.height));
             break;
         }
-        case ButtonPress: {
+        case ButtonPress:
+        {
             const XButtonEvent& e = event.xbutton;
             const CPoint where(e.x, e.y);
-            switch (e.button) {
+            switch (e.button)
+            {
             case Button1:
             case Button2:
             case Button3:
@@ -261,8 +275,7 @@ private:
             break;
         }
         case DestroyNotify:
-            if (event.xdestroywindow.window == window)
-                alive = false;
+            if (event.xdestroywindow.window == window) alive = false;
             break;
         default:
             break;
@@ -283,37 +296,36 @@ private:
     bool destroyReported = false;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<PlatformWindow> createX11Window(void* parent, int width, int height,
                                                 PlatformWindowListener& listener)
 {
-    if (!parent || width <= 0 || height <= 0)
-        return nullptr;
+    if (!parent || width <= 0 || height <= 0) return nullptr;
     Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return nullptr;
+    if (!display) return nullptr;
     const auto parentWindow = static_cast<Window>(reinterpret_cast<std::uintptr_t>(parent));
 
     Window window = 0;
     {
         ErrorTrap trap(display);
         XWindowAttributes parentAttributes;
-        if (XGetWindowAttributes(display, parentWindow, &parentAttributes) && !trap.failed()) {
+        if (XGetWindowAttributes(display, parentWindow, &parentAttributes) && !trap.failed())
+        {
             XSetWindowAttributes attributes;
             std::memset(&attributes, 0, sizeof attributes);
             attributes.event_mask =
                 ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
             attributes.background_pixmap = None;
             window = XCreateWindow(display, parentWindow, 0, 0, static_cast<unsigned>(width),
-                                   static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                                   CWEventMask | CWBackPixmap, &attributes);
+                                   static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                                   CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
             XMapWindow(display, window);
-            if (trap.failed())
-                window = 0;
+            if (trap.failed()) window = 0;
         }
     }
-    if (!window) {
+    if (!window)
+    {
         XCloseDisplay(display);
         return nullptr;
     }
@@ -321,4 +333,4 @@ std::unique_ptr<PlatformWindow> createX11Window(void* parent, int width, int hei
     return std::make_unique<X11Window>(display, window, width, height, listener);
 }
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

@@ -6,11 +6,12 @@
 
 #include "gui/platform.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 /// A child of `parent` (an X11 Window id carried in the pointer), mapped at (0,0) with
 /// `width` x `height`. Null when no display can be opened or the parent does not exist.
 std::unique_ptr<PlatformWindow> createX11Window(void* parent, int width, int height,
                                                 PlatformWindowListener& listener);
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

@@ -16,12 +16,14 @@
 using namespace VSTGUI;
 using sorvelt_test::ProbeView;
 
-namespace {
+namespace
+{
 
 /// What the host saw, and how it answers.
-struct Host {
+struct Host
+{
     std::map<std::int32_t, int> calls;
-    std::vector<std::pair<std::int32_t, std::intptr_t>> edits;  // opcode, index
+    std::vector<std::pair<std::int32_t, std::intptr_t>> edits; // opcode, index
     std::intptr_t canDoSizeWindow = 0;
     std::intptr_t sizeWindowAnswer = 0;
     std::pair<std::int32_t, std::intptr_t> sizeAsked{0, 0};
@@ -29,27 +31,27 @@ struct Host {
 };
 Host* currentHost = nullptr;
 
-std::intptr_t testHostCallback(AEffect* effect, std::int32_t opcode, std::int32_t index, std::intptr_t value, void* ptr,
-                           float)
+std::intptr_t testHostCallback(AEffect* effect, std::int32_t opcode, std::int32_t index, std::intptr_t value,
+                               void* ptr, float)
 {
-    if (!currentHost)
-        return 0;
+    if (!currentHost) return 0;
     Host& host = *currentHost;
     ++host.calls[opcode];
-    switch (opcode) {
+    switch (opcode)
+    {
     case audioMasterVersion:
         return 2400;
     case audioMasterIdle:
         // Some hosts answer the idle request by idling the editor at once.
-        if (host.idleReentersEditor && effect)
-            effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+        if (host.idleReentersEditor && effect) effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
         return 0;
     case audioMasterBeginEdit:
     case audioMasterEndEdit:
         host.edits.emplace_back(opcode, index);
         return 1;
     case audioMasterCanDo:
-        return ptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0 ? host.canDoSizeWindow : 0;
+        return ptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0 ? host.canDoSizeWindow
+                                                                                    : 0;
     case audioMasterSizeWindow:
         host.sizeAsked = {index, value};
         return host.sizeWindowAnswer;
@@ -58,13 +60,15 @@ std::intptr_t testHostCallback(AEffect* effect, std::int32_t opcode, std::int32_
     }
 }
 
-class TestEffect : public AudioEffectX {
+class TestEffect : public AudioEffectX
+{
 public:
     TestEffect() : AudioEffectX(testHostCallback, 1, 1) {}
     void processReplacing(float**, float**, std::int32_t) override {}
 };
 
-class CountingFrame : public CFrame {
+class CountingFrame : public CFrame
+{
 public:
     using CFrame::CFrame;
     void idle() override
@@ -76,7 +80,8 @@ public:
 };
 
 /// An editor of 420 x 200 on a scripted clock; open builds a frame on a headless window.
-class TestEditor : public AEffGUIEditor {
+class TestEditor : public AEffGUIEditor
+{
 public:
     TestEditor(AudioEffect* effect, std::unique_ptr<HeadlessPlatform> clock)
         : AEffGUIEditor(effect, std::move(clock))
@@ -94,8 +99,7 @@ public:
     }
     void close() override
     {
-        if (frame)
-            frame->forget();
+        if (frame) frame->forget();
         frame = nullptr;
     }
     void idle() override
@@ -108,7 +112,8 @@ public:
     HeadlessPlatform* framePlatform = nullptr;
 };
 
-struct EditorScene {
+struct EditorScene
+{
     explicit EditorScene(std::uint32_t startTicks = 1000)
     {
         currentHost = &host;
@@ -120,11 +125,11 @@ struct EditorScene {
     }
     ~EditorScene()
     {
-        delete effect;  // the effect owns and deletes its editor
+        delete effect; // the effect owns and deletes its editor
         currentHost = nullptr;
     }
-    std::intptr_t dispatch(std::int32_t opcode, std::int32_t index = 0, std::intptr_t value = 0, void* ptr = nullptr,
-                           float opt = 0.0f)
+    std::intptr_t dispatch(std::int32_t opcode, std::int32_t index = 0, std::intptr_t value = 0,
+                           void* ptr = nullptr, float opt = 0.0f)
     {
         AEffect* record = effect->getAeffect();
         return record->dispatcher(record, opcode, index, value, ptr, opt);
@@ -139,20 +144,22 @@ struct EditorScene {
 
 TEST(AEffGUIEditor, IdlePumpPassesAtMostEveryHundredMilliseconds)
 {
-    struct Case {
-        std::uint32_t delay;  // since the previous full pass
-        int passes;           // full passes of the second call (0 or 1)
+    struct Case
+    {
+        std::uint32_t delay; // since the previous full pass
+        int passes;          // full passes of the second call (0 or 1)
         std::uint32_t slept;
     };
     const Case cases[] = {
-        {0, 0, 4}, {45, 0, 4},   // after the 4 ms pause still 50 ms or more early: nothing
-        {46, 1, 4}, {99, 1, 4},  // within 50 ms after the pause: the full pass
-        {100, 1, 0}, {250, 1, 0},  // due: at once
+        {0, 0, 4},   {45, 0, 4},  // after the 4 ms pause still 50 ms or more early: nothing
+        {46, 1, 4},  {99, 1, 4},  // within 50 ms after the pause: the full pass
+        {100, 1, 0}, {250, 1, 0}, // due: at once
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(testing::Message() << "delay " << c.delay);
         EditorScene s;
-        s.editor->doIdleStuff();  // the first pass is due at construction
+        s.editor->doIdleStuff(); // the first pass is due at construction
         ASSERT_EQ(s.editor->idles, 1);
         ASSERT_EQ(s.host.calls[audioMasterIdle], 1);
         ASSERT_EQ(s.clock->getSleptMilliseconds(), 0u);
@@ -170,11 +177,11 @@ TEST(AEffGUIEditor, NextPassIsDueAHundredMillisecondsAfterThePausedNow)
     EditorScene s;
     s.editor->doIdleStuff();
     s.clock->setTicks(1046);
-    s.editor->doIdleStuff();  // passes at 1050 (after its pause): the next is due at 1150
+    s.editor->doIdleStuff(); // passes at 1050 (after its pause): the next is due at 1150
     ASSERT_EQ(s.editor->idles, 2);
     s.clock->setTicks(1149);
     s.editor->doIdleStuff();
-    EXPECT_EQ(s.editor->idles, 3);  // 1153 after the pause: not early by 50 ms, so it passes
+    EXPECT_EQ(s.editor->idles, 3); // 1153 after the pause: not early by 50 ms, so it passes
     s.clock->setTicks(1153 + 45);
     s.editor->doIdleStuff();
     EXPECT_EQ(s.editor->idles, 3);
@@ -187,8 +194,8 @@ TEST(AEffGUIEditor, AHostReenteringIdleDoesNotIdleTheFrameTwice)
     s.host.idleReentersEditor = true;
     s.editor->doIdleStuff();
     EXPECT_EQ(s.host.calls[audioMasterIdle], 1);
-    EXPECT_EQ(s.editor->idles, 2);                 // the pump's own and the host's nested one
-    EXPECT_EQ(s.editor->countingFrame()->idles, 1);  // only the pump's reached the frame
+    EXPECT_EQ(s.editor->idles, 2);                  // the pump's own and the host's nested one
+    EXPECT_EQ(s.editor->countingFrame()->idles, 1); // only the pump's reached the frame
 
     // Outside the pump, the host's idle reaches the frame as usual.
     s.dispatch(effEditIdle);
@@ -199,12 +206,12 @@ TEST(AEffGUIEditor, EditorOpcodesReachTheEditor)
 {
     EditorScene s;
     ERect* rect = nullptr;
-    EXPECT_EQ(s.dispatch(effEditGetRect, 0, 0, &rect), 1);  // before open: the size is known
+    EXPECT_EQ(s.dispatch(effEditGetRect, 0, 0, &rect), 1); // before open: the size is known
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->right - rect->left, 420);
     EXPECT_EQ(rect->bottom - rect->top, 200);
 
-    EXPECT_EQ(s.dispatch(effEditKeyDown, 'a'), 0);  // no frame yet
+    EXPECT_EQ(s.dispatch(effEditKeyDown, 'a'), 0); // no frame yet
     ASSERT_EQ(s.dispatch(effEditOpen, 0, 0, &s.parentWindow), 1);
     CFrame* frame = s.editor->getFrame();
     ASSERT_NE(frame, nullptr);
@@ -213,14 +220,16 @@ TEST(AEffGUIEditor, EditorOpcodesReachTheEditor)
     auto* view = new ProbeView(CRect(0, 0, 10, 10), kRedCColor);
     frame->addView(view);
     frame->setFocusView(view);
-    struct Case {
+    struct Case
+    {
         std::int32_t character;
         long viewAnswer;
         std::intptr_t expected;
     };
     // True only when the frame answers exactly 1.
     const Case cases[] = {{'a', 1, 1}, {'a', 0, 0}, {'a', 5, 0}, {'b', 1, 0}};
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         view->keyAnswer = c.viewAnswer;
         EXPECT_EQ(s.dispatch(effEditKeyDown, c.character), c.expected) << char(c.character) << c.viewAnswer;
         EXPECT_EQ(s.dispatch(effEditKeyUp, c.character), c.expected);
@@ -232,7 +241,7 @@ TEST(AEffGUIEditor, EditorOpcodesReachTheEditor)
     s.dispatch(effEditClose);
     EXPECT_EQ(s.editor->getFrame(), nullptr);
     EXPECT_EQ(s.dispatch(effEditKeyDown, 'a'), 0);
-    s.dispatch(effEditIdle);  // nothing to idle, nothing breaks
+    s.dispatch(effEditIdle); // nothing to idle, nothing breaks
 }
 
 TEST(AEffGUIEditor, KnobModeIsSharedByEveryFrame)
@@ -294,12 +303,14 @@ TEST(AEffGUIEditor, WheelGoesToTheViewUnderThePointer)
 
 TEST(AEffGUIEditor, FrameSizeGoesThroughTheHostWhenItCan)
 {
-    struct Case {
+    struct Case
+    {
         std::intptr_t canDo, answer;
         bool hostAsked;
     };
     const Case cases[] = {{1, 1, true}, {1, 0, true}, {0, 1, false}};
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         EditorScene s;
         s.host.canDoSizeWindow = c.canDo;
         s.host.sizeWindowAnswer = c.answer;
@@ -317,4 +328,4 @@ TEST(AEffGUIEditor, FrameSizeGoesThroughTheHostWhenItCan)
     }
 }
 
-}  // namespace
+} // namespace

@@ -349,7 +349,7 @@ TEST(CFrame, ANestedContainerFindsItsCurrentChildInItsOwnCoordinates)
     inner->addView(view);
     h.platform->setMouse({0, CPoint(115, 12)});
     EXPECT_EQ(inner->getCurrentView(), view);
-    EXPECT_EQ(h.frame->getCurrentView(), inner);  // the frame does not descend
+    EXPECT_EQ(h.frame->getCurrentView(), inner); // the frame does not descend
     EXPECT_TRUE(inner->hitTestSubViews(CPoint(115, 12), 0));
     view->setMouseEnabled(false);
     EXPECT_FALSE(inner->hitTestSubViews(CPoint(115, 12), 0));

@@ -21,29 +21,30 @@
 using namespace VSTGUI;
 using sorvelt_test::ProbeView;
 
-namespace {
+namespace
+{
 
 constexpr int kWidth = 420;
 constexpr int kHeight = 200;
 
 /// The host's side: its own connection and a top-level window the plug-in window goes into.
-class TestHost {
+class TestHost
+{
 public:
     TestHost()
     {
         const char* name = std::getenv("DISPLAY");
-        if (!name || !*name) {
+        if (!name || !*name)
+        {
             error = "DISPLAY is not set: these tests need an X server (the test command starts Xvfb)";
             return;
         }
         display = XOpenDisplay(name);
-        if (!display)
-            error = std::string("cannot open display ") + name;
+        if (!display) error = std::string("cannot open display ") + name;
     }
     ~TestHost()
     {
-        if (display)
-            XCloseDisplay(display);
+        if (display) XCloseDisplay(display);
     }
 
     /// A mapped top-level window, waited for until the server has shown it.
@@ -53,8 +54,7 @@ public:
         Window window = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, kWidth, kHeight, 0, 0,
                                             WhitePixel(display, screen));
         XSelectInput(display, window, StructureNotifyMask);
-        if (map)
-            mapAndWait(window);
+        if (map) mapAndWait(window);
         XSync(display, False);
         return window;
     }
@@ -79,8 +79,7 @@ public:
         Window child = 0;
         if (XQueryTree(display, parent, &root, &up, &children, &count) && count > 0)
             child = children[count - 1];
-        if (children)
-            XFree(children);
+        if (children) XFree(children);
         return child;
     }
     /// The colour of every pixel of `window` as the screen shows it, 0xRRGGBB.
@@ -88,8 +87,7 @@ public:
     {
         std::vector<std::uint32_t> pixels;
         XImage* image = XGetImage(display, window, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
-        if (!image)
-            return pixels;
+        if (!image) return pixels;
         pixels.reserve(kWidth * kHeight);
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
@@ -102,25 +100,32 @@ public:
     std::string error;
 };
 
-void* asParent(Window window) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window)); }
+void* asParent(Window window)
+{
+    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window));
+}
 
 /// Idles the frame as a host would until `done` holds (or two seconds pass).
 bool idleUntil(CFrame& frame, const std::function<bool()>& done)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (std::chrono::steady_clock::now() < end) {
+    while (std::chrono::steady_clock::now() < end)
+    {
         frame.idle();
-        if (done())
-            return true;
+        if (done()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return false;
 }
 
-int xdotool(const std::string& arguments) { return std::system(("xdotool " + arguments).c_str()); }
+int xdotool(const std::string& arguments)
+{
+    return std::system(("xdotool " + arguments).c_str());
+}
 
 /// A frame over grey with a blue container at (100,50) holding a red view at (20,30,80,80).
-struct Editor {
+struct Editor
+{
     explicit Editor(Window parent)
     {
         frame = new CFrame(CRect(0, 0, kWidth, kHeight), asParent(parent), nullptr);
@@ -141,7 +146,8 @@ struct Editor {
     ProbeView* corner;
 };
 
-class CFrameX11 : public testing::Test {
+class CFrameX11 : public testing::Test
+{
 protected:
     void SetUp() override { ASSERT_TRUE(host.display) << host.error; }
     TestHost host;
@@ -165,8 +171,10 @@ TEST_F(CFrameX11, ExposurePaintsTheWindowAsTheOffscreenDrawingShowsIt)
     editor.frame->draw(&expected);
     const PixelBuffer drawn = expected.getPixelBuffer();
     int mismatches = 0;
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
+    for (int y = 0; y < kHeight; ++y)
+    {
+        for (int x = 0; x < kWidth; ++x)
+        {
             const std::uint8_t* p = drawn.pixel(x, y);
             const std::uint32_t rgb = (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[1]) << 8) | p[0];
             if (shown[static_cast<size_t>(y * kWidth + x)] != rgb && ++mismatches <= 5)
@@ -175,8 +183,8 @@ TEST_F(CFrameX11, ExposurePaintsTheWindowAsTheOffscreenDrawingShowsIt)
         }
     }
     EXPECT_EQ(mismatches, 0);
-    EXPECT_EQ(shown[static_cast<size_t>(100 * kWidth + 150)], 0xff0000u);  // the red view
-    EXPECT_EQ(shown[static_cast<size_t>(10 * kWidth + 10)], 0xffff00u);    // the yellow corner
+    EXPECT_EQ(shown[static_cast<size_t>(100 * kWidth + 150)], 0xff0000u); // the red view
+    EXPECT_EQ(shown[static_cast<size_t>(10 * kWidth + 10)], 0xffff00u);   // the yellow corner
     host.destroyWindow(top);
 }
 
@@ -189,9 +197,10 @@ TEST_F(CFrameX11, ClicksAndWheelStepsReachTheViewAtItsLocalPoint)
     const std::string where = "--window " + std::to_string(child) + " ";
 
     ASSERT_EQ(xdotool("mousemove " + where + "150 100 click 1"), 0) << "xdotool failed";
-    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.view->clicks > 0; })) << "the click never arrived";
+    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.view->clicks > 0; }))
+        << "the click never arrived";
     EXPECT_EQ(editor.view->clicks, 1);
-    EXPECT_EQ(editor.view->lastWhere, CPoint(50, 50));  // in the container's coordinates
+    EXPECT_EQ(editor.view->lastWhere, CPoint(50, 50)); // in the container's coordinates
     EXPECT_EQ(editor.corner->clicks, 0);
 
     CPoint pointer;
@@ -199,13 +208,15 @@ TEST_F(CFrameX11, ClicksAndWheelStepsReachTheViewAtItsLocalPoint)
     EXPECT_EQ(pointer, CPoint(150, 100));
     EXPECT_EQ(editor.frame->getCurrentView(), editor.container);
 
-    struct Step {
+    struct Step
+    {
         int button;
         CMouseWheelAxis axis;
         float distance;
     };
     const Step steps[] = {{4, kVerticalWheel, 1.0f}, {5, kVerticalWheel, -1.0f}};
-    for (const Step& step : steps) {
+    for (const Step& step : steps)
+    {
         editor.view->lastDistance = 0;
         ASSERT_EQ(xdotool("click " + where + std::to_string(step.button)), 0);
         ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.view->lastDistance != 0; }))
@@ -238,7 +249,7 @@ TEST_F(CFrameX11, IdleRepaintsWhatChanged)
 TEST_F(CFrameX11, TwoFramesLiveSideBySideAndOneClosesAlone)
 {
     Window firstTop = host.openWindow();
-    Window secondTop = host.openWindow(true, 500, 300);  // side by side: both get exposed
+    Window secondTop = host.openWindow(true, 500, 300); // side by side: both get exposed
     auto* first = new Editor(firstTop);
     Editor second(secondTop);
     ASSERT_TRUE(idleUntil(*first->frame, [&] { return first->view->draws > 0; }));
@@ -265,17 +276,21 @@ TEST_F(CFrameX11, ClosingAfterTheHostDestroyedItsWindowIsHarmless)
     // The host's own X error handler must be in force again after every frame call.
     auto* before = XSetErrorHandler(&countHostError);
     // Noticed by the frame's idle first, then closed without noticing.
-    for (const bool idleFirst : {true, false}) {
+    for (const bool idleFirst : {true, false})
+    {
         Window top = host.openWindow();
         auto* editor = new Editor(top);
         ASSERT_TRUE(idleUntil(*editor->frame, [&] { return editor->view->draws > 0; }));
         host.destroyWindow(top);
-        if (idleFirst) {
+        if (idleFirst)
+        {
             EXPECT_TRUE(idleUntil(*editor->frame, [&] { return !editor->frame->getOpenFlag(); }));
             EXPECT_EQ(editor->frame->getSystemWindow(), nullptr);
-        } else {
+        }
+        else
+        {
             editor->view->setDirty(true);
-            editor->frame->draw(editor->view);  // draws into a window that is gone
+            editor->frame->draw(editor->view); // draws into a window that is gone
             CPoint where;
             editor->frame->getCurrentLocation(where);
         }
@@ -283,14 +298,15 @@ TEST_F(CFrameX11, ClosingAfterTheHostDestroyedItsWindowIsHarmless)
         auto* current = XSetErrorHandler(&countHostError);
         EXPECT_EQ(current, &countHostError);
     }
-    EXPECT_EQ(hostErrors, 0);  // the frame's errors on its gone window never reached the host
+    EXPECT_EQ(hostErrors, 0); // the frame's errors on its gone window never reached the host
     XSetErrorHandler(before);
 }
 
 TEST_F(CFrameX11, OpensAndClosesTenTimes)
 {
     Window top = host.openWindow();
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 10; ++i)
+    {
         SCOPED_TRACE(i);
         Editor editor(top);
         ASSERT_NE(editor.frame->getPlatformWindow(), nullptr);
@@ -304,10 +320,10 @@ TEST_F(CFrameX11, AMissingParentWindowLeavesAFrameWithoutAWindow)
 {
     Window top = host.openWindow();
     host.destroyWindow(top);
-    Editor editor(top);  // the id no longer names a window
+    Editor editor(top); // the id no longer names a window
     EXPECT_EQ(editor.frame->getPlatformWindow(), nullptr);
     editor.frame->idle();
     EXPECT_EQ(editor.view->draws, 0);
 }
 
-}  // namespace
+} // namespace

@@ -13,22 +13,25 @@ using namespace VSTGUI;
 using sorvelt_test::pixelAt;
 using sorvelt_test::ProbeView;
 
-namespace {
+namespace
+{
 
 TEST(CView, HitTestIncludesRightAndBottomEdgesUnlikePointInside)
 {
     CView view(CRect(10, 20, 30, 40));
-    struct Case {
+    struct Case
+    {
         CPoint p;
         bool hit;
         bool pixelInside;
     };
     const Case cases[] = {
-        {{10, 20}, true, true},   {{29, 39}, true, true},   {{30, 40}, true, false}, {{30, 20}, true, false},
-        {{10, 40}, true, false},  {{31, 30}, false, false}, {{9, 30}, false, false}, {{20, 41}, false, false},
-        {{20, 19}, false, false},
+        {{10, 20}, true, true},  {{29, 39}, true, true},   {{30, 40}, true, false},
+        {{30, 20}, true, false}, {{10, 40}, true, false},  {{31, 30}, false, false},
+        {{9, 30}, false, false}, {{20, 41}, false, false}, {{20, 19}, false, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(testing::Message() << c.p.x << "," << c.p.y);
         EXPECT_EQ(view.hitTest(c.p, 0), c.hit);
         EXPECT_EQ(CRect(10, 20, 30, 40).pointInside(c.p), c.pixelInside);
@@ -56,21 +59,23 @@ TEST(CView, MovingTheViewLeavesTheMouseAreaBehind)
 TEST(CView, CheckUpdateCountsTouchingEdgesAsOverlap)
 {
     CView view(CRect(10, 10, 20, 20));
-    struct Case {
+    struct Case
+    {
         CRect update;
         bool overlaps;
     };
     const Case cases[] = {
-        {{0, 0, 10, 10}, true},    // touches the top-left corner
-        {{20, 20, 30, 30}, true},  // touches the bottom-right corner
-        {{0, 0, 9, 30}, false},    // one pixel to the left
-        {{21, 0, 30, 30}, false},  // one pixel to the right
-        {{0, 0, 30, 9}, false},    // above
-        {{0, 21, 30, 30}, false},  // below
-        {{12, 12, 14, 14}, true},  // inside
-        {{0, 0, 100, 100}, true},  // around
+        {{0, 0, 10, 10}, true},   // touches the top-left corner
+        {{20, 20, 30, 30}, true}, // touches the bottom-right corner
+        {{0, 0, 9, 30}, false},   // one pixel to the left
+        {{21, 0, 30, 30}, false}, // one pixel to the right
+        {{0, 0, 30, 9}, false},   // above
+        {{0, 21, 30, 30}, false}, // below
+        {{12, 12, 14, 14}, true}, // inside
+        {{0, 0, 100, 100}, true}, // around
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         CRect update(c.update);
         EXPECT_EQ(view.checkUpdate(update), c.overlaps)
             << c.update.left << "," << c.update.top << "," << c.update.right << "," << c.update.bottom;
@@ -172,7 +177,8 @@ TEST(CView, BackgroundIsDrawnIntoTheViewFromTheBitmapsOrigin)
 {
     CFrame frame(CRect(0, 0, 100, 100), nullptr, nullptr);
     CBitmap* bitmap = twoBands(frame);
-    for (const bool transparent : {false, true}) {
+    for (const bool transparent : {false, true})
+    {
         CView view(CRect(10, 10, 30, 30));
         view.setBackground(bitmap);
         view.setTransparency(transparent);
@@ -180,7 +186,7 @@ TEST(CView, BackgroundIsDrawnIntoTheViewFromTheBitmapsOrigin)
         view.draw(&context);
         EXPECT_FALSE(view.isDirty());
         EXPECT_EQ(pixelAt(context, 10, 10), kRedCColor);
-        EXPECT_EQ(pixelAt(context, 29, 29), kRedCColor);  // only the top band fits
+        EXPECT_EQ(pixelAt(context, 29, 29), kRedCColor); // only the top band fits
         EXPECT_EQ(pixelAt(context, 30, 30), kBlueCColor);
         EXPECT_EQ(pixelAt(context, 9, 9), kBlueCColor);
     }
@@ -233,7 +239,8 @@ TEST(CView, BaseAnswersNotHandled)
 
 TEST(CView, AxisWheelFallsBackToThePlainWheel)
 {
-    struct PlainWheel : CView {
+    struct PlainWheel : CView
+    {
         using CView::CView;
         using CView::onWheel;
         bool onWheel(CDrawContext*, const CPoint& where, float distance) override
@@ -255,19 +262,28 @@ TEST(CView, TypeNamesFollowTheClassChain)
     CView view(CRect(0, 0, 1, 1));
     CViewContainer container(CRect(0, 0, 1, 1), nullptr);
     CFrame frame(CRect(0, 0, 1, 1), nullptr, nullptr);
-    struct Case {
+    struct Case
+    {
         const CView& v;
         const char* name;
         bool answer;
     };
     const Case cases[] = {
-        {view, "CView", true},           {view, "CViewContainer", false},   {view, "CFrame", false},
-        {container, "CView", true},      {container, "CViewContainer", true}, {container, "CFrame", false},
-        {frame, "CView", true},          {frame, "CViewContainer", true},   {frame, "CFrame", true},
-        {frame, "CControl", false},      {view, "", false},                  {view, nullptr, false},
+        {view, "CView", true},
+        {view, "CViewContainer", false},
+        {view, "CFrame", false},
+        {container, "CView", true},
+        {container, "CViewContainer", true},
+        {container, "CFrame", false},
+        {frame, "CView", true},
+        {frame, "CViewContainer", true},
+        {frame, "CFrame", true},
+        {frame, "CControl", false},
+        {view, "", false},
+        {view, nullptr, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.v.isTypeOf(c.name), c.answer) << (c.name ? c.name : "null");
 }
 
-}  // namespace
+} // namespace

@@ -14,11 +14,13 @@ using namespace VSTGUI;
 using sorvelt_test::pixelAt;
 using sorvelt_test::ProbeView;
 
-namespace {
+namespace
+{
 
 /// A container at (10,10)-(60,60) over blue, holding red (0,0,30,30), green (20,20,40,40)
 /// and yellow (40,40,80,80), the last reaching out of the container.
-struct ThreeChildren {
+struct ThreeChildren
+{
     ThreeChildren()
     {
         container->setBackgroundColor(kBlueCColor);
@@ -36,26 +38,28 @@ struct ThreeChildren {
 
 TEST(CViewContainer, DrawsChildrenInOrderClippedToTheContainer)
 {
-    for (const bool offscreen : {false, true}) {
+    for (const bool offscreen : {false, true})
+    {
         SCOPED_TRACE(offscreen ? "off-screen" : "direct");
         ThreeChildren scene;
         scene.container->useOffscreen(offscreen);
         COffscreenContext context(nullptr, 100, 100, kBlackCColor);
         scene.container->draw(&context);
 
-        struct Probe {
+        struct Probe
+        {
             int x, y;
             CColor expected;
         };
         const Probe probes[] = {
-            {5, 5, kBlackCColor},     // outside the container
-            {10, 10, kRedCColor},     // first child at the container's origin
-            {29, 29, kRedCColor},     // red only
-            {35, 35, kGreenCColor},   // red and green overlap: the later child is on top
-            {12, 55, kBlueCColor},    // container background
-            {55, 55, kYellowCColor},  // yellow inside the container
-            {65, 65, kBlackCColor},   // yellow clipped at the container's edge
-            {59, 59, kYellowCColor},  // last pixel inside the container
+            {5, 5, kBlackCColor},    // outside the container
+            {10, 10, kRedCColor},    // first child at the container's origin
+            {29, 29, kRedCColor},    // red only
+            {35, 35, kGreenCColor},  // red and green overlap: the later child is on top
+            {12, 55, kBlueCColor},   // container background
+            {55, 55, kYellowCColor}, // yellow inside the container
+            {65, 65, kBlackCColor},  // yellow clipped at the container's edge
+            {59, 59, kYellowCColor}, // last pixel inside the container
             {60, 59, kBlackCColor},
         };
         for (const Probe& p : probes)
@@ -87,7 +91,8 @@ TEST(CViewContainer, PartialRedrawLeavesPartlyDrawnChildrenDirty)
     auto* whole = new ProbeView(CRect(0, 0, 20, 20), kRedCColor);
     auto* part = new ProbeView(CRect(30, 0, 60, 20), kGreenCColor);
     auto* outside = new ProbeView(CRect(70, 70, 90, 90), kYellowCColor);
-    for (CView* v : {static_cast<CView*>(whole), static_cast<CView*>(part), static_cast<CView*>(outside)}) {
+    for (CView* v : {static_cast<CView*>(whole), static_cast<CView*>(part), static_cast<CView*>(outside)})
+    {
         container->addView(v);
     }
     COffscreenContext context(nullptr, 100, 100, kBlackCColor);
@@ -98,19 +103,21 @@ TEST(CViewContainer, PartialRedrawLeavesPartlyDrawnChildrenDirty)
     EXPECT_TRUE(outside->isDirty());
     EXPECT_EQ(outside->draws, 0);
     EXPECT_EQ(pixelAt(context, 35, 5), kGreenCColor);
-    EXPECT_EQ(pixelAt(context, 45, 5), kBlackCColor);  // outside the update rectangle
-    EXPECT_EQ(pixelAt(context, 25, 5), kBlueCColor);   // background inside it
+    EXPECT_EQ(pixelAt(context, 45, 5), kBlackCColor); // outside the update rectangle
+    EXPECT_EQ(pixelAt(context, 25, 5), kBlueCColor);  // background inside it
     EXPECT_EQ(pixelAt(context, 25, 25), kBlackCColor);
     // The container's own mark is cleared; its children keep it dirty as a whole.
     EXPECT_TRUE(container->isDirty());
     container->forget();
 }
 
-struct UpdateScene {
+struct UpdateScene
+{
     UpdateScene()
     {
         container->setBackgroundColor(kBlueCColor);
-        for (ProbeView* v : {a, b, c}) {
+        for (ProbeView* v : {a, b, c})
+        {
             container->addView(v);
         }
         container->draw(&context);
@@ -121,7 +128,7 @@ struct UpdateScene {
 
     CViewContainer* container = new CViewContainer(CRect(0, 0, 100, 100), nullptr);
     ProbeView* a = new ProbeView(CRect(0, 0, 30, 30), kRedCColor);
-    ProbeView* b = new ProbeView(CRect(20, 20, 50, 50), kGreenCColor);  // overlaps a
+    ProbeView* b = new ProbeView(CRect(20, 20, 50, 50), kGreenCColor); // overlaps a
     ProbeView* c = new ProbeView(CRect(70, 70, 90, 90), kYellowCColor);
     COffscreenContext context{nullptr, 100, 100, kBlackCColor};
 };
@@ -137,7 +144,7 @@ TEST(CViewContainer, UpdateModeOneRedrawsOnlyTheDirtyChildsArea)
     scene.container->update(&scene.context);
 
     EXPECT_EQ(scene.a->draws, 1);
-    EXPECT_EQ(scene.b->draws, 1);  // drawn again within a's rectangle, so it stays on top
+    EXPECT_EQ(scene.b->draws, 1); // drawn again within a's rectangle, so it stays on top
     EXPECT_EQ(scene.c->draws, 0);
     EXPECT_EQ(scene.b->lastClip, CRect(20, 20, 30, 30));
     EXPECT_EQ(pixelAt(scene.context, 5, 5), kMagentaCColor);
@@ -191,27 +198,29 @@ TEST(CViewContainer, MouseGoesToTheTopmostEnabledChildInLocalCoordinates)
     container.addView(below);
     container.addView(above);
 
-    struct Case {
-        CPoint where;  // in the container's parent's coordinates
+    struct Case
+    {
+        CPoint where; // in the container's parent's coordinates
         bool aboveEnabled;
         ProbeView* receiver;
         CPoint local;
     };
     const Case cases[] = {
-        {{40, 40}, true, above, {30, 30}},   // overlap: the later child
-        {{40, 40}, false, below, {30, 30}},  // disabled: falls through to the one below
-        {{85, 85}, true, above, {75, 75}},   // right and bottom edges are inside
-        {{15, 15}, true, below, {5, 5}},
-        {{95, 20}, true, nullptr, {}},       // no child there
+        {{40, 40}, true, above, {30, 30}},  // overlap: the later child
+        {{40, 40}, false, below, {30, 30}}, // disabled: falls through to the one below
+        {{85, 85}, true, above, {75, 75}},  // right and bottom edges are inside
+        {{15, 15}, true, below, {5, 5}},    {{95, 20}, true, nullptr, {}}, // no child there
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         above->setMouseEnabled(c.aboveEnabled);
         below->clicks = above->clicks = 0;
         CPoint where(c.where);
         container.mouse(nullptr, where, kMouseLeftButton);
         EXPECT_EQ(above->clicks, c.receiver == above ? 1 : 0) << c.where.x;
         EXPECT_EQ(below->clicks, c.receiver == below ? 1 : 0) << c.where.x;
-        if (c.receiver) {
+        if (c.receiver)
+        {
             EXPECT_EQ(c.receiver->lastWhere, c.local);
             EXPECT_EQ(c.receiver->lastButtons, kMouseLeftButton);
         }
@@ -234,7 +243,7 @@ TEST(CViewContainer, KeysGoLastToFirstUntilOneAnswers)
     log.clear();
     first->acceptedCharacter = 'b';
     first->keyAnswer = 0;
-    EXPECT_EQ(container.onKeyDown(b), 0);  // any answer but -1 stops the search
+    EXPECT_EQ(container.onKeyDown(b), 0); // any answer but -1 stops the search
     EXPECT_EQ(container.onKeyUp(b), 0);
 
     log.clear();
@@ -244,7 +253,8 @@ TEST(CViewContainer, KeysGoLastToFirstUntilOneAnswers)
 }
 
 /// A frame without a window, holding a container at (10,20) with children for routing tests.
-struct RoutingScene {
+struct RoutingScene
+{
     RoutingScene()
     {
         frame->addView(container);
@@ -263,7 +273,7 @@ struct RoutingScene {
 TEST(CViewContainer, WheelGoesToTheChildUnderThePointWithShiftedOffsets)
 {
     RoutingScene scene;
-    scene.right->setMouseEnabled(false);  // the wheel does not ask
+    scene.right->setMouseEnabled(false); // the wheel does not ask
     COffscreenContext context(scene.frame, 10, 10, kBlackCColor);
     context.offset = CPoint(3, 4);
 
@@ -294,8 +304,8 @@ TEST(CViewContainer, DragsFollowThePointerAcrossChildren)
     EXPECT_TRUE(c.onDrop(nullptr, &drag, CPoint(80, 40)));
     EXPECT_FALSE(c.onDrop(nullptr, &drag, CPoint(500, 500)));
     const std::vector<std::string> expected = {
-        "left:enter@10,10", "left:move@15,10",  "left:leave@70,10",  "right:enter@70,10", "right:leave@70,10",
-        "left:enter@10,10", "left:leave@70,20", "right:drop@70,20",  "right:leave@70,20",
+        "left:enter@10,10", "left:move@15,10",  "left:leave@70,10", "right:enter@70,10", "right:leave@70,10",
+        "left:enter@10,10", "left:leave@70,20", "right:drop@70,20", "right:leave@70,20",
     };
     EXPECT_EQ(scene.log, expected);
 
@@ -336,7 +346,8 @@ TEST(CViewContainer, OnlyTheSharedMessageConstantIdentifiesAContainer)
 }
 
 /// Reports its own destruction.
-struct Mortal : CView {
+struct Mortal : CView
+{
     explicit Mortal(bool& gone) : CView(CRect(0, 0, 1, 1)), gone(gone) {}
     ~Mortal() override { gone = true; }
     bool& gone;
@@ -361,14 +372,14 @@ TEST(CViewContainer, ChildListOwnership)
     EXPECT_EQ(kept->getParentView(), container);
     EXPECT_TRUE(kept->isDirty());
 
-    container->removeView(forgotten, true);  // creator's and node's references both go
+    container->removeView(forgotten, true); // creator's and node's references both go
     EXPECT_TRUE(forgottenGone);
-    container->removeView(kept, false);  // only the node's reference goes
+    container->removeView(kept, false); // only the node's reference goes
     EXPECT_FALSE(keptGone);
     EXPECT_EQ(kept->getNbReference(), 1);
-    EXPECT_EQ(kept->getParentView(), container);  // kept after removal
+    EXPECT_EQ(kept->getParentView(), container); // kept after removal
     EXPECT_FALSE(container->isChild(kept));
-    container->removeView(kept, true);  // not a child: nothing happens
+    container->removeView(kept, true); // not a child: nothing happens
     EXPECT_FALSE(keptGone);
 
     // Destroying the container releases the creator's reference with the node's, as removal
@@ -383,4 +394,4 @@ TEST(CViewContainer, ChildListOwnership)
     EXPECT_TRUE(keptGone);
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,8 @@
 #include "gui/cview.h"
 #include "plugin/aeffect.h"
 
-namespace sorvelt_test {
+namespace sorvelt_test
+{
 
 using namespace VSTGUI;
 
@@ -31,7 +32,8 @@ inline CColor pixelAt(const PixelBuffer& pixels, int x, int y)
 }
 
 /// Paints its whole rectangle in one colour and logs what reaches it.
-class ProbeView : public CView {
+class ProbeView : public CView
+{
 public:
     ProbeView(const CRect& rect, CColor color, std::vector<std::string>* log = nullptr, std::string name = "")
         : CView(rect), color(color), log(log), name(std::move(name))
@@ -73,8 +75,7 @@ public:
         lastWhere = where;
         lastAxis = axis;
         lastDistance = distance;
-        if (context)
-            wheelOffset = context->offset;
+        if (context) wheelOffset = context->offset;
         return wheelAnswer;
     }
     void onDragEnter(CDrawContext*, CDragContainer*, const CPoint& where) override { noteAt("enter", where); }
@@ -110,8 +111,7 @@ public:
 private:
     void note(const char* what)
     {
-        if (log)
-            log->push_back(name + ":" + what);
+        if (log) log->push_back(name + ":" + what);
     }
     void noteAt(const char* what, const CPoint& where)
     {
@@ -129,4 +129,4 @@ inline VstKeyCode key(std::int32_t character, std::uint8_t virt = 0, std::uint8_
     return code;
 }
 
-}  // namespace sorvelt_test
+} // namespace sorvelt_test
