@@ -16,8 +16,9 @@ namespace VSTGUI {
 class CBitmap;
 class CFrame;
 
-/// Index into the standard font table; outside 0..7 means kFontSystem.
-enum CFont {
+/// Index into the standard font table; outside 0..7 means kFontSystem (a fixed underlying
+/// type keeps any index a caller passes a valid value).
+enum CFont : std::int32_t {
     kFontSystem = 0,
     kFontVeryBig,
     kFontBig,
@@ -38,10 +39,10 @@ extern const char* const gMacXfontNames[kFontCount];
 #endif
 
 /// Font style bits.
-enum CTxtFace { kNormalFace = 0, kBoldFace = 1, kItalicFace = 2, kUnderlineFace = 4 };
+enum CTxtFace : std::int32_t { kNormalFace = 0, kBoldFace = 1, kItalicFace = 2, kUnderlineFace = 4 };
 
 /// Mouse buttons and modifiers, reported together as one bit set.
-enum CButton {
+enum CButton : std::int32_t {
     kMouseLeftButton = 1,
     kMouseMiddleButton = 2,
     kMouseRightButton = 4,
@@ -51,10 +52,10 @@ enum CButton {
     kModifierSystem = 64
 };
 
-enum CLineStyle { kLineSolid = 0, kLineOnOffDash };
-enum CDrawMode { kCopyMode = 0, kOrMode, kXorMode, kAntialias };
-enum CHoriTxtAlign { kLeftText = 0, kCenterText, kRightText };
-enum CDrawStyle { kDrawStroked = 0, kDrawFilled, kDrawFilledAndStroked };
+enum CLineStyle : std::int32_t { kLineSolid = 0, kLineOnOffDash };
+enum CDrawMode : std::int32_t { kCopyMode = 0, kOrMode, kXorMode, kAntialias };
+enum CHoriTxtAlign : std::int32_t { kLeftText = 0, kCenterText, kRightText };
+enum CDrawStyle : std::int32_t { kDrawStroked = 0, kDrawFilled, kDrawFilledAndStroked };
 
 class CDrawContext : public CReferenceCounter {
 public:

@@ -31,6 +31,10 @@ CColor loadColor(const std::uint8_t* pixel)
 
 void blendOver(std::uint8_t* dst, const std::uint8_t* src, unsigned opacity)
 {
+    if (opacity == 255 && src[3] == 255) {
+        std::memcpy(dst, src, 4);  // opaque over anything is itself: most of the artwork
+        return;
+    }
     const unsigned sa = opacity == 255 ? src[3] : scale(src[3], opacity);
     if (sa == 0 && src[0] == 0 && src[1] == 0 && src[2] == 0)
         return;  // fully transparent: the common case in knob strips

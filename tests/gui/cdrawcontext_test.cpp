@@ -63,8 +63,13 @@ TEST(CDrawContext, RectangleCoverage)
     };
     const CRect r(2, 3, 7, 9);
     const std::vector<Case> cases = {
+#if SORVELT_MAC_FLAVOUR
+        {"fillRect covers the whole rectangle", [&](CDrawContext& c) { c.fillRect(r); },
+         [](int x, int y) { return inside(x, y, 2, 3, 7, 9) ? kRed : kBlack; }},
+#else
         {"fillRect leaves out the top row and the left column", [&](CDrawContext& c) { c.fillRect(r); },
          [](int x, int y) { return inside(x, y, 3, 4, 7, 9) ? kRed : kBlack; }},
+#endif
         {"filled drawRect covers the whole rectangle", [&](CDrawContext& c) { c.drawRect(r, kDrawFilled); },
          [](int x, int y) { return inside(x, y, 2, 3, 7, 9) ? kRed : kBlack; }},
         {"stroked drawRect runs through columns left and right-1, rows top and bottom-1",
@@ -308,6 +313,7 @@ TEST(CDrawContext, DrawStringAlignsAndStaysInsideItsRectangle)
     }
 }
 
+#if !SORVELT_MAC_FLAVOUR  // the Mac clips text to the clip rectangle only and has no opaque text
 TEST(CDrawContext, CentredStringWiderThanItsRectangleStartsLeftOfIt)
 {
     const CRect rect(40, 0, 60, 20);
@@ -341,6 +347,7 @@ TEST(CDrawContext, OpaqueStringPaintsItsBackgroundInTheFillColour)
     EXPECT_EQ(pixelOf(context, 0, 4), kBlack);
     context.drawString(nullptr, CRect(0, 0, 60, 20), true, kLeftText);
 }
+#endif
 
 struct NullListener : PlatformWindowListener {
     void onPlatformPaint(const CRect&) override {}

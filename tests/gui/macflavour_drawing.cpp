@@ -1,0 +1,49 @@
+// The Mac flavour of the drawing context (built with SORVELT_MAC_FLAVOUR): a fill covers the
+// whole rectangle and the standard fonts take the Mac sizes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tests/gui/drawing_harness.h"
+
+using namespace VSTGUI;
+using namespace drawtest;
+
+namespace {
+
+static_assert(SORVELT_MAC_FLAVOUR, "this program must be built with the Mac flavour");
+
+TEST(MacFlavourDrawing, FillRectCoversTheWholeRectangle)
+{
+    COffscreenContext context(nullptr, 10, 10, kBlackCColor);
+    context.setFillColor(kRedCColor);
+    context.fillRect(CRect(2, 3, 7, 9));
+    EXPECT_EQ(mismatches(context,
+                         [](int x, int y) { return x >= 2 && x < 7 && y >= 3 && y < 9 ? kRed : kBlack; }),
+              "");
+}
+
+TEST(MacFlavourDrawing, StandardFontsTakeTheMacSizesAndFaces)
+{
+    const long sizes[] = {12, 18, 14, 12, 10, 9, 9, 12};
+    for (int i = 0; i < kFontCount; ++i) {
+        EXPECT_EQ(gStandardFontSize[i], sizes[i]) << i;
+        EXPECT_STREQ(gMacXfontNames[i], i == kFontSymbol ? "Symbol" : "Helvetica") << i;
+    }
+    COffscreenContext context(nullptr, 4, 4);
+    context.setFont(kFontSmall);
+    EXPECT_EQ(context.getFontSize(), 10);
+}
+
+TEST(MacFlavourDrawing, OpaqueFlagHasNoEffect)
+{
+    COffscreenContext context(nullptr, 60, 20, kBlackCColor);
+    context.setFont(kFontNormal);
+    context.setFillColor(kBlueCColor);
+    context.drawString("ab", CRect(0, 0, 60, 20), true, kLeftText);
+    for (int x = 0; x < 60; ++x)
+        for (int y = 0; y < 20; ++y)
+            ASSERT_NE(pixelOf(context, x, y), kBlue);
+}
+
+}  // namespace
