@@ -14,8 +14,13 @@ function(sorvelt_add_test name)
   if(NOT labels)
     set(labels unit)
   endif()
+  # Real-window tests share one display, its pointer and its stacking order: one at a time.
+  set(lock "")
+  if("x11" IN_LIST labels)
+    set(lock RESOURCE_LOCK x11_display)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    PROPERTIES LABELS "${labels}" ENVIRONMENT "SORVELT_BUILD_DIR=${CMAKE_BINARY_DIR};SORVELT_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    PROPERTIES LABELS "${labels}" ${lock} ENVIRONMENT "SORVELT_BUILD_DIR=${CMAKE_BINARY_DIR};SORVELT_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
