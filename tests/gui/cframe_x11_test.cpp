@@ -39,7 +39,13 @@ public:
             error = "DISPLAY is not set: these tests need an X server (the test command starts Xvfb)";
             return;
         }
-        display = XOpenDisplay(name);
+        // An X server without -noreset refuses connections for a moment after its last client
+        // left (the previous test program): try again briefly before giving up.
+        for (int attempt = 0; attempt < 40 && !display; ++attempt)
+        {
+            display = XOpenDisplay(name);
+            if (!display) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
         if (!display) error = std::string("cannot open display ") + name;
     }
     ~TestHost()
