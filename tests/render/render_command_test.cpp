@@ -394,6 +394,12 @@ TEST_F(RenderCommand, ReadsOtherTypesAndRawInput)
         // The stereo pair passes the probe unchanged (FLAC to 24 bits, hence the tolerance).
         EXPECT_NEAR(out.at(10, 0), signal[mono ? 10 : 20], 1e-6);
     }
+    // A file with a header keeps its own rate; --sample-rate is only noted.
+    std::string log;
+    const Outcome r = probe({"in.flac", "e.wav", "--sample-rate", "22050"}, log);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readSound(dir / "e.wav").info.samplerate, 32000);
+    EXPECT_NE(r.err.find("--sample-rate is for raw input"), std::string::npos) << r.err;
 }
 
 TEST_F(RenderCommand, DemoRendersEightSecondsAtFortyEightKilohertz)
