@@ -66,7 +66,8 @@ CViewContainer::CViewContainer(const CRect& rect, CFrame* frame, CBitmap* bitmap
 
 CViewContainer::~CViewContainer()
 {
-    removeAll(true);
+    // The frame may be gone already when a container outlives it by someone's reference.
+    releaseChildren(true, false);
     dropOffscreen();
 }
 
@@ -118,6 +119,15 @@ void CViewContainer::removeView(CView* view, const bool& withForget)
 
 void CViewContainer::removeAll(const bool& withForget)
 {
+    releaseChildren(withForget, true);
+}
+
+void CViewContainer::releaseChildren(bool withForget, bool tellFrame)
+{
+    // A focus or modal view among the children must not outlive them in the frame.
+    if (tellFrame && parentFrame)
+        for (ChildEntry* entry = firstChild; entry; entry = entry->next)
+            parentFrame->forgetRemovedView(entry->view);
     ChildEntry* entry = firstChild;
     // Unlink first so that nothing a child does while going can reach a half-dead list.
     firstChild = lastChild = nullptr;

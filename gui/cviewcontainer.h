@@ -88,6 +88,8 @@ protected:
     CDrawContext* beginDrawing(CDrawContext* context, long save[4], CRect& clip);
     void endDrawing(CDrawContext* context, CDrawContext* target, long save[4], const CRect& destination,
                     const CPoint& source);
+    /// Removes every child; with tellFrame the frame lets go of a focus or modal view among them.
+    void releaseChildren(bool withForget, bool tellFrame);
     void makeOffscreen();
     void dropOffscreen();
     CView* childAt(const CPoint& local) const;

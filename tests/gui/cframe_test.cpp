@@ -215,6 +215,16 @@ TEST(CFrame, RemovingTheFocusedViewOrItsContainerClearsTheFocus)
     EXPECT_EQ(s.frame->getFocusView(), s.a);
 }
 
+TEST(CFrame, EmptyingAContainerThatHoldsTheFocusClearsIt)
+{
+    FocusScene s;
+    s.frame->setFocusView(s.d);
+    s.inner->removeAll(true);
+    EXPECT_EQ(s.frame->getFocusView(), nullptr);
+    s.click(CPoint(5, 5)); // ending a focus that is gone would touch a destroyed view
+    EXPECT_EQ(s.a->clicks, 1);
+}
+
 TEST(CFrame, InvalidateMarksEveryChildItTouches)
 {
     HeadlessFrame h;
