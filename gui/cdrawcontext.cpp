@@ -699,7 +699,16 @@ void CDrawContext::getMouseLocation(CPoint& point)
     point = CPoint(p.x - offsetScreen.x, p.y - offsetScreen.y);
 }
 
-long CDrawContext::getMouseButtons() { return platformWindow ? platformWindow->getMouseButtons() : 0; }
+long CDrawContext::getMouseButtons()
+{
+    long buttons = platformWindow ? platformWindow->getMouseButtons() : 0;
+#if SORVELT_MAC_FLAVOUR
+    // A one-button mouse: a left click with the control key (the system bit) is a right click.
+    if ((buttons & kMouseLeftButton) && (buttons & kModifierSystem))
+        buttons = (buttons & ~(kMouseLeftButton | kMouseMiddleButton | kModifierSystem)) | kMouseRightButton;
+#endif
+    return buttons;
+}
 
 PixelBuffer CDrawContext::getPixelBuffer()
 {

@@ -46,4 +46,36 @@ TEST(MacFlavourDrawing, OpaqueFlagHasNoEffect)
             ASSERT_NE(pixelOf(context, x, y), kBlue);
 }
 
+/// A window that reports a fixed mouse state.
+struct FixedMouseWindow : PlatformWindow {
+    long buttons = 0;
+    void resize(int, int) override {}
+    void invalidate(const CRect&) override {}
+    void drainEvents() override {}
+    PixelBuffer getSurface() override { return {}; }
+    void flush(const CRect&) override {}
+    long getMouseButtons() override { return buttons; }
+    CPoint getPointerPosition() override { return CPoint(0, 0); }
+};
+
+TEST(MacFlavourDrawing, ControlClickIsARightClick)
+{
+    struct Case {
+        long held, reported;
+    };
+    const Case cases[] = {
+        {kMouseLeftButton | kModifierSystem, kMouseRightButton},
+        {kMouseLeftButton | kMouseMiddleButton | kModifierSystem | kModifierShift, kMouseRightButton | kModifierShift},
+        {kMouseLeftButton | kModifierShift, kMouseLeftButton | kModifierShift},
+        {kModifierSystem, kModifierSystem},
+        {kMouseRightButton | kModifierSystem, kMouseRightButton | kModifierSystem},
+    };
+    for (const auto& c : cases) {
+        FixedMouseWindow window;
+        window.buttons = c.held;
+        CDrawContext context(nullptr, &window);
+        EXPECT_EQ(context.getMouseButtons(), c.reported) << c.held;
+    }
+}
+
 }  // namespace
