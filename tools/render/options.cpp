@@ -105,6 +105,21 @@ const OptionRow optionTable[] = {
          o.info = true;
          return {};
      }},
+    {"--snapshot", nullptr, "FILE.png", nullptr,
+     "write a picture of the plug-in's editor, at the parameter values given, and exit (needs an X display)",
+     [](RenderOptions& o, const std::string& v) -> std::string
+     {
+         if (v.empty()) return "--snapshot: the path is empty";
+         o.snapshot = v;
+         return {};
+     }},
+    {"--gui", nullptr, nullptr, nullptr,
+     "open the plug-in's editor in a window, print its automation and edit gestures, exit when it is closed",
+     [](RenderOptions& o, const std::string&) -> std::string
+     {
+         o.gui = true;
+         return {};
+     }},
     {"--plugin", nullptr, "PATH", "sorvelt.so beside this command", "the VST 2.4 plug-in to load",
      [](RenderOptions& o, const std::string& v) -> std::string
      {
@@ -294,6 +309,15 @@ ParseResult parseOptions(const std::vector<std::string>& arguments)
                           std::string(nameOf(*options.format)));
     if (options.ambix) options.format = InputFormat::BFormat;
 
+    // The editor jobs draw or show the editor only: no audio goes in or out.
+    const bool editorJob = options.gui || !options.snapshot.empty();
+    if (options.gui && !options.snapshot.empty())
+        return usageError("--snapshot and --gui exclude each other; give one");
+    if (editorJob && (!files.empty() || !options.output.empty()))
+        return usageError(std::string(options.gui ? "--gui" : "--snapshot") +
+                          " shows the editor only; it takes no INPUT or OUTPUT");
+    if (editorJob) return result;
+
     if (files.size() > 2)
         return usageError("too many file names: '" + files[2] + "' (give INPUT and OUTPUT at most)");
     if (files.size() == 2 && !options.output.empty())
@@ -349,7 +373,9 @@ std::string helpText()
            "  sorvelt-render field.wav out.wav --format bformat      transcode B-Format W, X, Y, Z\n"
            "  sorvelt-render field.amb out.wav --ambix               transcode AmbiX (W, Y, Z, X, SN3D)\n"
            "  sorvelt-render in.wav out.wav --channels 2 --pcm16     UHJ stereo only, for any stereo system\n"
-           "  sorvelt-render --info                            show the plug-in as a host sees it\n";
+           "  sorvelt-render --info                            show the plug-in as a host sees it\n"
+           "  sorvelt-render --snapshot editor.png --azimuth 30 --format stereo   a picture of the editor\n"
+           "  sorvelt-render --gui                             try the editor in a window of its own\n";
     return out.str();
 }
 

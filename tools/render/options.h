@@ -47,6 +47,8 @@ struct RenderOptions
     int blockSize = 512;
     std::optional<int> sampleRate;
     bool info = false;
+    std::string snapshot; ///< --snapshot: a picture of the editor goes here instead of a render
+    bool gui = false;     ///< --gui: the editor in a window instead of a render
     bool help = false;
 };
 

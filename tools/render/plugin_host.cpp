@@ -1,5 +1,6 @@
 // Loading and driving a VST 2.4 plug-in.
 #include "tools/render/plugin_host.h"
+#include "tools/render/editor_window.h"
 
 #include <cstdio>
 #include <cstring>
@@ -116,8 +117,8 @@ std::string PluginHost::text(AEffectOpcodes opcode, int index, std::intptr_t val
     return buffer.data();
 }
 
-std::intptr_t PluginHost::callback(AEffect* effect, std::int32_t opcode, std::int32_t, std::intptr_t, void*,
-                                   float)
+std::intptr_t PluginHost::callback(AEffect* effect, std::int32_t opcode, std::int32_t index, std::intptr_t, void*,
+                                   float opt)
 {
     const PluginHost* host = effect && effect->user ? static_cast<PluginHost*>(effect->user) : creating;
     switch (opcode)
@@ -129,6 +130,8 @@ std::intptr_t PluginHost::callback(AEffect* effect, std::int32_t opcode, std::in
     case audioMasterGetBlockSize:
         return host ? host->block : 0;
     default:
+        // While --gui shows the editor, its automation and edit gestures are printed.
+        reportEditorEvent(opcode, index, opt);
         return 0;
     }
 }

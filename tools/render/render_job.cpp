@@ -2,6 +2,7 @@
 #include "tools/render/render_job.h"
 
 #include "tools/render/demo_source.h"
+#include "tools/render/editor_window.h"
 #include "tools/render/plugin_host.h"
 #include "tools/render/progress.h"
 #include "tools/render/sound_file.h"
@@ -224,6 +225,8 @@ int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err)
         host->open();
         return printInfo(*host, out);
     }
+
+    if (options.gui || !options.snapshot.empty()) return runEditorJob(options, pluginPath, out, err);
 
     // The source, and what it holds.
     const bool demo = options.input.empty();
