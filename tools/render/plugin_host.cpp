@@ -117,8 +117,8 @@ std::string PluginHost::text(AEffectOpcodes opcode, int index, std::intptr_t val
     return buffer.data();
 }
 
-std::intptr_t PluginHost::callback(AEffect* effect, std::int32_t opcode, std::int32_t index, std::intptr_t, void*,
-                                   float opt)
+std::intptr_t PluginHost::callback(AEffect* effect, std::int32_t opcode, std::int32_t index, std::intptr_t,
+                                   void*, float opt)
 {
     const PluginHost* host = effect && effect->user ? static_cast<PluginHost*>(effect->user) : creating;
     switch (opcode)
