@@ -60,6 +60,18 @@ bool CControl::isTypeOf(const char* name) const
     return std::strcmp(name, "CControl") == 0 || CView::isTypeOf(name);
 }
 
+bool CControl::attached(CView* parent)
+{
+    removedFromParent = false;
+    return CView::attached(parent);
+}
+
+bool CControl::removed(CView* parent)
+{
+    removedFromParent = true;
+    return CView::removed(parent);
+}
+
 void CControl::doIdleStuff()
 {
     if (CFrame* frame = getFrame()) frame->doIdleStuff();

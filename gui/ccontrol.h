@@ -38,6 +38,8 @@ public:
     bool isDirty() const override;
     void setDirty(bool val = true) override;
     bool isTypeOf(const char* name) const override;
+    bool attached(CView* parent) override;
+    bool removed(CView* parent) override;
 
     /// Lets the frame run its idle work (used inside mouse-tracking loops).
     virtual void doIdleStuff();
@@ -84,6 +86,10 @@ protected:
     /// disabled control, a press without the left button, the listener's modifier click and the
     /// control-click reset end the press. True when the control should go on with its drag.
     bool acceptPress(CDrawContext* context, long& button);
+    /// True once a container let go of the control: a host that closes the editor during a drag
+    /// tears the frame down from inside the drag's idle pump, and the drag must then stop at once
+    /// without touching the frame or its context again.
+    bool wasRemoved() const { return removedFromParent; }
     /// Draws `bitmap` into the control's rectangle from `source`, keyed when the view is transparent.
     void drawBitmapFrom(CDrawContext* context, CBitmap* bitmap, const CPoint& source);
     /// Truncates towards zero like a cast, but a value the owner set out of range
@@ -103,6 +109,9 @@ protected:
     long lastTicks;
     long delta;
     CPoint backOffset;
+
+private:
+    bool removedFromParent = false;
 };
 
 } // namespace VSTGUI

@@ -217,10 +217,13 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, long button)
     const bool alt = (button & kModifierAlt) != 0;
     const bool linear = (mode == kLinearKnobMode) != alt;
 
+    // Our own reference keeps the knob alive should its frame let go of it during the drag.
+    remember();
     if (linear)
         trackLinear(context, where, button);
     else
         trackCircular(context, where);
+    forget();
 }
 
 void CKnob::trackLinear(CDrawContext* context, CPoint& where, long button)
@@ -261,6 +264,7 @@ void CKnob::trackLinear(CDrawContext* context, CPoint& where, long button)
         }
         getMouseLocation(context, where);
         doIdleStuff();
+        if (wasRemoved()) return;
     } while (buttons & kMouseLeftButton);
     endEdit();
 }
@@ -298,6 +302,7 @@ void CKnob::trackCircular(CDrawContext* context, CPoint& where)
         }
         getMouseLocation(context, where);
         doIdleStuff();
+        if (wasRemoved()) return;
     } while (buttons & kMouseLeftButton);
     endEdit();
 }

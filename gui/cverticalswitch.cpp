@@ -72,16 +72,22 @@ void CVerticalSwitch::mouse(CDrawContext* context, CPoint& where, long button)
 {
     if (!acceptPress(context, button)) return;
 
+    // Our own reference keeps the switch alive should its frame let go of it during the drag.
+    remember();
     beginEdit();
-    do
+    bool held = true;
+    while (held)
     {
         storeValue(valueAt(where.y));
         reportIfDirty(context);
         getMouseLocation(context, where);
         doIdleStuff();
+        if (wasRemoved()) break;
         // Any change of the buttons or modifiers ends the drag, even with the button still held.
-    } while (context->getMouseButtons() == button);
-    endEdit();
+        held = context->getMouseButtons() == button;
+    }
+    if (!wasRemoved()) endEdit();
+    forget();
 }
 
 } // namespace VSTGUI

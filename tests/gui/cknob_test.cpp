@@ -470,3 +470,38 @@ TEST(KnobDrawing, HandleBitmapCentredOnTheHandlePoint)
 
 } // namespace
 } // namespace controls_test
+
+namespace controls_test
+{
+namespace
+{
+
+TEST(KnobTeardown, EditorClosedDuringADragEndsItWithoutTouchingTheFrame)
+{
+    for (bool linear : {true, false})
+    {
+        auto* frame = new RecordingFrame;
+        RecordingListener listener;
+        CKnob* knob = frame->adopt(plainKnob(CRect(0, 0, 45, 45), &listener, 2));
+        auto* context = new CDrawContext(frame, frame->getPlatformWindow());
+        frame->knobMode = linear ? kLinearKnobMode : 0;
+        for (int i = 0; i < 5; ++i)
+            frame->mouse().scriptMouse({1, CPoint(20 + i, 20)});
+        std::vector<Edit> editsSeen;
+        frame->onIdle = [&]
+        {
+            editsSeen = frame->edits;
+            delete frame; // the host closes the editor from inside the idle pump
+            frame = nullptr;
+        };
+        CPoint where(20, 20);
+        knob->mouse(context, where, 1);
+        EXPECT_EQ(frame, nullptr);
+        EXPECT_EQ(editsSeen, (std::vector<Edit>{{'b', 2}}));
+        EXPECT_EQ(listener.values.size(), 1u) << "no report after the frame went";
+        context->forget();
+    }
+}
+
+} // namespace
+} // namespace controls_test

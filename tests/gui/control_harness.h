@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -52,6 +53,8 @@ public:
     {
         ++idlePasses;
         CFrame::doIdleStuff();
+        // Last, and from a copy: the hook may delete this frame, as a host closing the editor would.
+        if (auto hook = onIdle) hook();
     }
 
     HeadlessPlatform& mouse() { return *headless; }
@@ -64,6 +67,7 @@ public:
     }
 
     std::vector<Edit> edits;
+    std::function<void()> onIdle;
     long knobMode = 0;
     std::uint32_t ticks = 0;
     int idlePasses = 0;

@@ -225,3 +225,37 @@ TEST(SwitchShapes, CountsFromTheBitmapAndDegenerateSwitchesStaySafe)
 
 } // namespace
 } // namespace controls_test
+
+namespace controls_test
+{
+namespace
+{
+
+TEST(SwitchTeardown, EditorClosedDuringADragEndsItWithoutTouchingTheFrame)
+{
+    auto* frame = new RecordingFrame;
+    RecordingListener listener;
+    CPoint origin(0, 0);
+    auto* control =
+        frame->adopt(new CVerticalSwitch(CRect(0, 0, 20, 60), &listener, 3, 3, 60, 3, nullptr, origin));
+    auto* context = new CDrawContext(frame, frame->getPlatformWindow());
+    frame->mouse().setMouse({1, CPoint(5, 30)});
+    for (int i = 0; i < 5; ++i)
+        frame->mouse().scriptMouse({1, CPoint(5, 30 + i)});
+    int idlePasses = 0;
+    frame->onIdle = [&]
+    {
+        if (++idlePasses < 2) return;
+        delete frame;
+        frame = nullptr;
+    };
+    CPoint where(5, 30);
+    control->mouse(context, where, 1);
+    EXPECT_EQ(frame, nullptr);
+    EXPECT_EQ(idlePasses, 2);
+    EXPECT_EQ(listener.values, (std::vector<float>{0.5f, 0.5f})) << "no report after the frame went";
+    context->forget();
+}
+
+} // namespace
+} // namespace controls_test
