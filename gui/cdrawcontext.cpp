@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "gui/cframe.h"
@@ -79,6 +80,60 @@ void plot(std::uint8_t* d, const std::uint8_t* s, CDrawMode mode)
         pixelops::blendOver(d, s, 255);
         break;
     }
+}
+
+bool isUtf8(const unsigned char* s)
+{
+    while (*s) {
+        int follow = 0;
+        if (*s < 0x80)
+            follow = 0;
+        else if ((*s & 0xe0) == 0xc0 && *s >= 0xc2)
+            follow = 1;
+        else if ((*s & 0xf0) == 0xe0)
+            follow = 2;
+        else if ((*s & 0xf8) == 0xf0 && *s <= 0xf4)
+            follow = 3;
+        else
+            return false;
+        ++s;
+        for (int i = 0; i < follow; ++i, ++s)
+            if ((*s & 0xc0) != 0x80)
+                return false;
+    }
+    return true;
+}
+
+void appendUtf8(std::string& out, unsigned codePoint)
+{
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xc0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3f));
+    } else {
+        out += static_cast<char>(0xe0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3f));
+        out += static_cast<char>(0x80 | (codePoint & 0x3f));
+    }
+}
+
+/// Text arrives as 8-bit strings, as through the Windows ANSI calls. UTF-8 passes unchanged;
+/// anything else is read as Windows-1252, so a stray byte such as a Latin-1 degree sign is
+/// drawn rather than putting cairo into its error state, which would end all later drawing.
+std::string textForCairo(const char* text)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    if (isUtf8(bytes))
+        return text;
+    static constexpr unsigned short k1252[32] = {
+        0x20ac, 0xfffd, 0x201a, 0x0192, 0x201e, 0x2026, 0x2020, 0x2021, 0x02c6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0xfffd, 0x017d, 0xfffd, 0xfffd, 0x2018, 0x2019, 0x201c, 0x201d, 0x2022,
+        0x2013, 0x2014, 0x02dc, 0x2122, 0x0161, 0x203a, 0x0153, 0xfffd, 0x017e, 0x0178};
+    std::string out;
+    for (; *bytes; ++bytes)
+        appendUtf8(out, *bytes >= 0x80 && *bytes < 0xa0 ? k1252[*bytes - 0x80] : *bytes);
+    return out;
 }
 
 }  // namespace
@@ -633,7 +688,7 @@ long CDrawContext::getStringWidth(const char* string)
     if (!string || !targetImpl)
         return 0;
     cairo_text_extents_t extents;
-    cairo_text_extents(targetImpl->cr, string, &extents);
+    cairo_text_extents(targetImpl->cr, textForCairo(string).c_str(), &extents);
     return std::lround(extents.x_advance);
 }
 
@@ -679,7 +734,7 @@ void CDrawContext::drawString(const char* string, const CRect& rect, short opaqu
 #endif
     setSource(cr, fontColor);
     cairo_move_to(cr, x, baseline);
-    cairo_show_text(cr, string);
+    cairo_show_text(cr, textForCairo(string).c_str());
     if (fontStyle & kUnderlineFace) {
         const double y = baseline + std::max(1.0, std::round(font.descent / 3));
         cairo_rectangle(cr, x, y, w, std::max(1L, fontSize / 12L));

@@ -349,6 +349,20 @@ TEST(CDrawContext, OpaqueStringPaintsItsBackgroundInTheFillColour)
 }
 #endif
 
+TEST(CDrawContext, EightBitTextIsDrawnAndLeavesTheContextWorking)
+{
+    COffscreenContext context(nullptr, 60, 20, kBlackCColor);
+    context.setFont(kFontNormal);
+    // A Latin-1 degree sign is not UTF-8; it is read as Windows-1252, as the ANSI calls would.
+    EXPECT_EQ(context.getStringWidth("90\xb0"), context.getStringWidth("90\u00b0"));
+    EXPECT_GT(context.getStringWidth("90\xb0"), context.getStringWidth("90"));
+    context.drawString("90\xb0 \x80\xff", CRect(0, 0, 60, 20), false, kLeftText);
+    EXPECT_GE(inkColumns(context).first, 0);
+    context.setFillColor(kRedCColor);
+    context.drawRect(CRect(0, 0, 2, 2), kDrawFilled);
+    EXPECT_EQ(pixelOf(context, 0, 0), kRed);
+}
+
 struct NullListener : PlatformWindowListener {
     void onPlatformPaint(const CRect&) override {}
     void onPlatformMouseDown(const CPoint&) override {}
