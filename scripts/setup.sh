@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 packages=(build-essential cmake pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev
           libpng-dev zlib1g-dev libcairo2-dev fonts-liberation libx11-dev
-          libsndfile1-dev
+          libsndfile1-dev g++-multilib
           xvfb xdotool imagemagick x11-utils)
 
 missing=()
