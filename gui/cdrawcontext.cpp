@@ -376,7 +376,9 @@ void CDrawContext::strokeSegment(const CPoint& from, const CPoint& to, bool incl
 {
     if (!targetImpl)
         return;
-    if (frameWidth > 1 || drawMode == kAntialias) {
+    // Absurdly long segments go to cairo, which clips before it walks; the pixel walk would not.
+    const bool huge = std::labs(to.x - from.x) > 65536 || std::labs(to.y - from.y) > 65536;
+    if (frameWidth > 1 || drawMode == kAntialias || huge) {
         if (!beginShape(false))
             return;
         cairo_move_to(targetImpl->cr, from.x + 0.5, from.y + 0.5);

@@ -124,6 +124,15 @@ TEST(CDrawContext, LinesLeaveOutTheirEndPixel)
     }
 }
 
+TEST(CDrawContext, AbsurdlyLongLinesAreClippedNotWalked)
+{
+    Canvas canvas;
+    canvas.context.setFrameColor(kGreenCColor);
+    canvas.context.moveTo(CPoint(-2000000000, 3));
+    canvas.context.lineTo(CPoint(2000000000, 3));
+    EXPECT_EQ(mismatches(canvas.context, [](int, int y) { return y == 3 ? kGreen : kBlack; }), "");
+}
+
 TEST(CDrawContext, ConnectedAndSeparateLines)
 {
     Canvas a;
