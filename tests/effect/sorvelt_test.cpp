@@ -29,7 +29,7 @@ TEST(SorveltRecord, ReadsAsDeclaredAfterCreation)
     EXPECT_EQ(r.numInputs, 4);
     EXPECT_EQ(r.numOutputs, 4);
     // Replacing and double replacing, and the has-editor bit exactly when there is one.
-    EXPECT_EQ(r.flags, host.effect().getEditor() ? 0x1011 : 0x1010);
+    EXPECT_EQ(r.flags, 0x1011);
     EXPECT_EQ(r.initialDelay, 0);
     EXPECT_EQ(r.ioRatio, 1.0f);
     EXPECT_EQ(r.uniqueID, 0x53564C54); // 'SVLT', first character in the high byte
