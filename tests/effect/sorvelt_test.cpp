@@ -28,7 +28,7 @@ TEST(SorveltRecord, ReadsAsDeclaredAfterCreation)
     EXPECT_EQ(r.numParams, 5);
     EXPECT_EQ(r.numInputs, 4);
     EXPECT_EQ(r.numOutputs, 4);
-    // Replacing and double replacing, and the has-editor bit exactly when there is one.
+    // Replacing, double replacing and the editor.
     EXPECT_EQ(r.flags, 0x1011);
     EXPECT_EQ(r.initialDelay, 0);
     EXPECT_EQ(r.ioRatio, 1.0f);
