@@ -57,7 +57,7 @@ void CControl::setDirty(bool val)
 
 bool CControl::isTypeOf(const char* name) const
 {
-    return std::strcmp(name, "CControl") == 0 || CView::isTypeOf(name);
+    return (name && std::strcmp(name, "CControl") == 0) || CView::isTypeOf(name);
 }
 
 bool CControl::attached(CView* parent)

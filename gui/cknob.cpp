@@ -57,7 +57,7 @@ CKnob::~CKnob()
 
 bool CKnob::isTypeOf(const char* name) const
 {
-    return std::strcmp(name, "CKnob") == 0 || CControl::isTypeOf(name);
+    return (name && std::strcmp(name, "CKnob") == 0) || CControl::isTypeOf(name);
 }
 
 void CKnob::compute()
@@ -375,7 +375,7 @@ CAnimKnob::~CAnimKnob() = default;
 
 bool CAnimKnob::isTypeOf(const char* name) const
 {
-    return std::strcmp(name, "CAnimKnob") == 0 || CKnob::isTypeOf(name);
+    return (name && std::strcmp(name, "CAnimKnob") == 0) || CKnob::isTypeOf(name);
 }
 
 long CAnimKnob::sourceOffsetY() const

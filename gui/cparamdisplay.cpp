@@ -25,7 +25,7 @@ CParamDisplay::~CParamDisplay() = default;
 
 bool CParamDisplay::isTypeOf(const char* name) const
 {
-    return std::strcmp(name, "CParamDisplay") == 0 || CControl::isTypeOf(name);
+    return (name && std::strcmp(name, "CParamDisplay") == 0) || CControl::isTypeOf(name);
 }
 
 void CParamDisplay::setFont(CFont val)

@@ -34,7 +34,7 @@ CVerticalSwitch::~CVerticalSwitch() = default;
 
 bool CVerticalSwitch::isTypeOf(const char* name) const
 {
-    return std::strcmp(name, "CVerticalSwitch") == 0 || CControl::isTypeOf(name);
+    return (name && std::strcmp(name, "CVerticalSwitch") == 0) || CControl::isTypeOf(name);
 }
 
 long CVerticalSwitch::position() const

@@ -178,16 +178,18 @@ TEST(ControlNames, EachClassAnswersItsOwnNameAndItsBases)
         {new CVerticalSwitch(r, nullptr, 0, 3, 40, 3, nullptr, origin),
          {"CVerticalSwitch", "CControl", "CView"}},
     };
-    const char* all[] = {"CView",           "CControl",       "CKnob",  "CAnimKnob",  "CParamDisplay",
-                         "CVerticalSwitch", "CViewContainer", "CFrame", "CTextLabel", ""};
+    const char* all[] = {
+        "CView",          "CControl", "CKnob",      "CAnimKnob", "CParamDisplay", "CVerticalSwitch",
+        "CViewContainer", "CFrame",   "CTextLabel", "",          nullptr};
     for (const Case& c : cases)
     {
         for (const char* name : all)
         {
             const bool expected =
                 std::find_if(c.names.begin(), c.names.end(),
-                             [&](const char* n) { return std::string(n) == name; }) != c.names.end();
-            EXPECT_EQ(c.control->isTypeOf(name), expected) << c.names.front() << " asked " << name;
+                             [&](const char* n) { return name && std::string(n) == name; }) != c.names.end();
+            EXPECT_EQ(c.control->isTypeOf(name), expected)
+                << c.names.front() << " asked " << (name ? name : "null");
         }
         c.control->forget();
     }
