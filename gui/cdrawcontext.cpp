@@ -377,7 +377,8 @@ void CDrawContext::strokeSegment(const CPoint& from, const CPoint& to, bool incl
     if (!targetImpl)
         return;
     // Absurdly long segments go to cairo, which clips before it walks; the pixel walk would not.
-    const bool huge = std::labs(to.x - from.x) > 65536 || std::labs(to.y - from.y) > 65536;
+    const long spanX = std::labs(static_cast<long>(to.x) - from.x), spanY = std::labs(static_cast<long>(to.y) - from.y);
+    const bool huge = spanX > 65536 || spanY > 65536;
     if (frameWidth > 1 || drawMode == kAntialias || huge) {
         if (!beginShape(false))
             return;
@@ -394,7 +395,7 @@ void CDrawContext::strokeSegment(const CPoint& from, const CPoint& to, bool incl
     std::uint8_t color[4];
     pixelops::storeColor(color, frameColor);
     long x = from.x, y = from.y;
-    const long dx = std::labs(to.x - from.x), dy = -std::labs(to.y - from.y);
+    const long dx = spanX, dy = -spanY;
     const long sx = from.x < to.x ? 1 : -1, sy = from.y < to.y ? 1 : -1;
     long err = dx + dy;
     long step = 0;
