@@ -152,6 +152,10 @@ bool UHJeditor::open(void* ptr)
 
     frame = newFrame;
     controlsAlive.store(true, std::memory_order_seq_cst);
+    // Automation that arrived while the controls were being built was not shown:
+    // read every value once more now that writes reach the controls.
+    for (VstInt32 index = 0; index < kNumSorveltParameters; ++index)
+        setParameter(index, 0.0f);
     return true;
 }
 
