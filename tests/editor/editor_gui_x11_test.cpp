@@ -3,6 +3,7 @@
 // draws off-screen at the same parameter values.
 #include "tests/editor/editor_harness.h"
 
+#include <X11/Xlib.h>
 #include <png.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -190,6 +191,35 @@ long differingPixels(const RgbPicture& a, const RgbPicture& b)
     return count;
 }
 
+/// What a window manager sends when the user clicks the window's close button.
+bool sendDeleteWindow(unsigned long window)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+    XCloseDisplay(display);
+    return sent != 0;
+}
+
+/// The window id that sorvelt-render --gui announces, or 0.
+unsigned long announcedWindow(GuiSession& gui)
+{
+    const int line = gui.waitFor("editor open in window ");
+    if (line < 0) return 0;
+    std::istringstream words(gui.linesFrom(static_cast<size_t>(line)).front());
+    std::string word;
+    while (words >> word)
+        if (word.rfind("0x", 0) == 0) return std::stoul(word, nullptr, 16);
+    return 0;
+}
+
 class EditorGuiX11 : public ::testing::Test
 {
 protected:
@@ -206,16 +236,9 @@ TEST_F(EditorGuiX11, DragClickAndPictureThroughTheStandaloneHost)
 {
     GuiSession gui;
     ASSERT_GT(gui.pid, 0);
-    const int openLine = gui.waitFor("editor open in window ");
-    ASSERT_GE(openLine, 0) << "sorvelt-render --gui did not open its window";
-    std::string window;
-    {
-        std::istringstream words(gui.linesFrom(static_cast<size_t>(openLine)).front());
-        std::string word;
-        while (words >> word)
-            if (word.rfind("0x", 0) == 0) window = std::to_string(std::stoul(word, nullptr, 16));
-    }
-    ASSERT_FALSE(window.empty());
+    const unsigned long windowId = announcedWindow(gui);
+    ASSERT_NE(windowId, 0u) << "sorvelt-render --gui did not open its window";
+    const std::string window = std::to_string(windowId);
     std::this_thread::sleep_for(300ms); // let the window map and paint
 
     // Drag the azimuth knob (centre 218, 73) 100 pixels to the right: linear mode
@@ -283,6 +306,18 @@ TEST_F(EditorGuiX11, DragClickAndPictureThroughTheStandaloneHost)
     // Closing the window ends the host cleanly.
     xdotool("windowclose " + window);
     EXPECT_GE(gui.waitFor("editor closed", 0), 0);
+    EXPECT_EQ(gui.waitExit(), 0);
+}
+
+TEST_F(EditorGuiX11, CloseButtonClosesTheEditorAndEndsTheHost)
+{
+    GuiSession gui;
+    ASSERT_GT(gui.pid, 0);
+    const unsigned long window = announcedWindow(gui);
+    ASSERT_NE(window, 0u) << "sorvelt-render --gui did not open its window";
+    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(sendDeleteWindow(window));
+    EXPECT_GE(gui.waitFor("editor closed"), 0);
     EXPECT_EQ(gui.waitExit(), 0);
 }
 
