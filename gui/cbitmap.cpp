@@ -198,8 +198,8 @@ void drawRegion(CBitmap& bitmap, CDrawContext* context, const CRect& rect, const
     CRect clip;
     if (!context->beginPixelAccess(target, clip))
         return;
-    const CPoint destOrigin(rect.left + context->offset.x, rect.top + context->offset.y);
-    const auto plan = pixelops::planCopy(source, offset, CPoint(rect.width(), rect.height()), target, destOrigin, clip);
+    const CPoint destOrigin(static_cast<long>(rect.left) + context->offset.x, static_cast<long>(rect.top) + context->offset.y);
+    const auto plan = pixelops::planCopy(source, offset, rect.width(), rect.height(), target, destOrigin, clip);
     pixelops::copyPixels(source, target, plan, mode, opacity, key);
     context->endPixelAccess(plan.dest);
 }

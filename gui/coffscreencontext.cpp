@@ -79,7 +79,7 @@ void COffscreenContext::copyFrom(CDrawContext* dest, CRect destRect, CPoint srcO
     if (!source.isValid() || !dest->beginPixelAccess(target, clip))
         return;
     destRect.offset(dest->offset.x, dest->offset.y);
-    const auto plan = pixelops::planCopy(source, srcOffset, CPoint(destRect.width(), destRect.height()), target,
+    const auto plan = pixelops::planCopy(source, srcOffset, destRect.width(), destRect.height(), target,
                                          CPoint(destRect.left, destRect.top), clip);
     pixelops::copyPixels(source, target, plan, pixelops::CopyMode::Replace);
     dest->endPixelAccess(plan.dest);
@@ -94,8 +94,8 @@ void COffscreenContext::copyTo(CDrawContext* src, CRect& srcRect, CPoint destOff
     CRect clip;
     if (!source.isValid() || !beginPixelAccess(target, clip))
         return;
-    const CPoint origin(srcRect.left + src->offset.x, srcRect.top + src->offset.y);
-    const auto plan = pixelops::planCopy(source, origin, CPoint(srcRect.width(), srcRect.height()), target,
+    const CPoint origin(static_cast<long>(srcRect.left) + src->offset.x, static_cast<long>(srcRect.top) + src->offset.y);
+    const auto plan = pixelops::planCopy(source, origin, srcRect.width(), srcRect.height(), target,
                                          destOffset, clip);
     pixelops::copyPixels(source, target, plan, pixelops::CopyMode::Replace);
     endPixelAccess(plan.dest);

@@ -18,8 +18,8 @@ struct CPoint {
     /// Moves the point by (dx, dy).
     constexpr CPoint& offset(long dx, long dy)
     {
-        x += static_cast<std::int32_t>(dx);
-        y += static_cast<std::int32_t>(dy);
+        x = static_cast<std::int32_t>(x + dx);
+        y = static_cast<std::int32_t>(y + dy);
         return *this;
     }
 

@@ -22,8 +22,8 @@ struct CRect {
     {
     }
 
-    constexpr long width() const { return right - left; }
-    constexpr long height() const { return bottom - top; }
+    constexpr long width() const { return static_cast<long>(right) - left; }
+    constexpr long height() const { return static_cast<long>(bottom) - top; }
     constexpr long getWidth() const { return width(); }
     constexpr long getHeight() const { return height(); }
 
@@ -42,10 +42,10 @@ struct CRect {
     /// Adds dx to left and right, dy to top and bottom.
     constexpr CRect& offset(long dx, long dy)
     {
-        left += static_cast<std::int32_t>(dx);
-        right += static_cast<std::int32_t>(dx);
-        top += static_cast<std::int32_t>(dy);
-        bottom += static_cast<std::int32_t>(dy);
+        left = static_cast<std::int32_t>(left + dx);
+        right = static_cast<std::int32_t>(right + dx);
+        top = static_cast<std::int32_t>(top + dy);
+        bottom = static_cast<std::int32_t>(bottom + dy);
         return *this;
     }
 
@@ -55,10 +55,10 @@ struct CRect {
     /// Shrinks by dx on the left and right and by dy on the top and bottom.
     constexpr CRect& inset(long dx, long dy)
     {
-        left += static_cast<std::int32_t>(dx);
-        right -= static_cast<std::int32_t>(dx);
-        top += static_cast<std::int32_t>(dy);
-        bottom -= static_cast<std::int32_t>(dy);
+        left = static_cast<std::int32_t>(left + dx);
+        right = static_cast<std::int32_t>(right - dx);
+        top = static_cast<std::int32_t>(top + dy);
+        bottom = static_cast<std::int32_t>(bottom - dy);
         return *this;
     }
 

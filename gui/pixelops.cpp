@@ -49,24 +49,27 @@ CRect boundToBuffer(CRect area, const PixelBuffer& buffer)
     return area.bound(CRect(0, 0, buffer.width, buffer.height));
 }
 
-CopyPlan planCopy(const PixelBuffer& source, CPoint sourceOrigin, CPoint size, const PixelBuffer& dest,
+CopyPlan planCopy(const PixelBuffer& source, CPoint sourceOrigin, long width, long height, const PixelBuffer& dest,
                   CPoint destOrigin, const CRect& destClip)
 {
     CopyPlan plan;
-    if (!source.isValid() || !dest.isValid() || size.x <= 0 || size.y <= 0)
+    if (!source.isValid() || !dest.isValid() || width <= 0 || height <= 0)
         return plan;
-    // Work in destination coordinates: the source region mapped there, the clip and the buffer.
-    const long dx = destOrigin.x - sourceOrigin.x;
-    const long dy = destOrigin.y - sourceOrigin.y;
-    CRect area(destOrigin.x, destOrigin.y, destOrigin.x + size.x, destOrigin.y + size.y);
-    area.bound(CRect(dx, dy, dx + source.width, dy + source.height));
-    area.bound(destClip);
-    area = boundToBuffer(area, dest);
-    if (area.isEmpty())
+    // In 64 bits and in destination coordinates: the requested area, the part of the source that
+    // exists mapped there, the clip and the destination buffer. Only the result, which lies
+    // inside both buffers, becomes a rectangle again.
+    using Wide = long long;
+    const Wide dx = Wide{destOrigin.x} - sourceOrigin.x, dy = Wide{destOrigin.y} - sourceOrigin.y;
+    const Wide left = std::max({Wide{destOrigin.x}, dx, Wide{destClip.left}, Wide{0}});
+    const Wide top = std::max({Wide{destOrigin.y}, dy, Wide{destClip.top}, Wide{0}});
+    const Wide right = std::min({Wide{destOrigin.x} + width, dx + source.width, Wide{destClip.right}, Wide{dest.width}});
+    const Wide bottom =
+        std::min({Wide{destOrigin.y} + height, dy + source.height, Wide{destClip.bottom}, Wide{dest.height}});
+    if (right <= left || bottom <= top)
         return plan;
-    plan.dest = area;
-    plan.source = area;
-    plan.source.offset(-dx, -dy);
+    plan.dest = CRect(static_cast<long>(left), static_cast<long>(top), static_cast<long>(right), static_cast<long>(bottom));
+    plan.source = CRect(static_cast<long>(left - dx), static_cast<long>(top - dy), static_cast<long>(right - dx),
+                        static_cast<long>(bottom - dy));
     return plan;
 }
 

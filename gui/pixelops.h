@@ -29,9 +29,9 @@ struct CopyPlan {
     bool isEmpty() const { return dest.isEmpty(); }
 };
 
-/// Plans copying the region of `size` starting at `sourceOrigin` of `source` to `destOrigin`,
-/// keeping both sides inside their buffers and the destination inside `destClip`.
-CopyPlan planCopy(const PixelBuffer& source, CPoint sourceOrigin, CPoint size, const PixelBuffer& dest,
+/// Plans copying the width x height region starting at `sourceOrigin` of `source` to `destOrigin`,
+/// keeping both sides inside their buffers and the destination inside `destClip`, whatever the numbers.
+CopyPlan planCopy(const PixelBuffer& source, CPoint sourceOrigin, long width, long height, const PixelBuffer& dest,
                   CPoint destOrigin, const CRect& destClip);
 
 /// How copied pixels meet the destination.

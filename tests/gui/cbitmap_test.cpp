@@ -2,6 +2,7 @@
 // that leave nothing loaded, and drawing whole images and strip frames.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -319,6 +320,32 @@ TEST(CBitmapDraw, DrawingHonoursTheContextOffsetAndClip)
         mismatches(context,
                    [](int x, int y) { return x == 3 && (y == 3 || y == 4) ? argb(255, 0, 254, 0) : 0xff7f7f7fu; }),
         "");
+}
+
+TEST(CBitmapDraw, ExtremeRectanglesAndOffsetsAreSafe)
+{
+    const Bytes png = strip();
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.loadFromPNG(png.data(), png.size()));
+    COffscreenContext context(nullptr, 4, 4, kGreyCColor);
+    COffscreenContext other(nullptr, 4, 4, kGreyCColor);
+    const CRect extremes[] = {CRect(-2000000000, -2000000000, 2000000000, 2000000000),
+                              CRect(2000000000, 0, -2000000000, 4), CRect(0, 0, 2, 2)};
+    const CPoint offsets[] = {CPoint(-2000000000, 0), CPoint(2000000000, 2000000000), CPoint(0, 0)};
+    for (CRect rect : extremes)
+        for (const CPoint& offset : offsets) {
+            bitmap.draw(&context, rect, offset);
+            bitmap.drawAlphaBlend(&context, rect, offset, 100);
+            context.copyFrom(&other, rect, offset);
+            other.copyTo(&context, rect, offset);
+            context.fillRect(rect);
+        }
+    // Whatever landed came from the image or the background: nothing was read from outside them.
+    const std::uint32_t allowed[] = {0xff7f7f7fu, argb(255, 254, 0, 0), argb(255, 0, 254, 0), argb(255, 0, 0, 254)};
+    for (auto* c : {&context, &other})
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                EXPECT_NE(std::find(std::begin(allowed), std::end(allowed), pixelOf(*c, x, y)), std::end(allowed));
 }
 
 TEST(CBitmap, DisposeEmptiesTheImage)
