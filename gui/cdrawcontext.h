@@ -60,8 +60,8 @@ enum CDrawStyle : std::int32_t { kDrawStroked = 0, kDrawFilled, kDrawFilledAndSt
 class CDrawContext : public CReferenceCounter {
 public:
     /// A context on a frame's window. On Linux `systemContext` is the frame's PlatformWindow*
-    /// (null: no target, every drawing operation does nothing, mouse reads give 0);
-    /// `window` is the host's window, kept for getWindow.
+    /// (null: the frame's own, if it has one). Without a window there is no target: drawing
+    /// does nothing and mouse reads give 0. `window` is the host's window, kept for getWindow.
     CDrawContext(CFrame* frame, void* systemContext, void* window = nullptr);
     ~CDrawContext() override;
 
