@@ -17,7 +17,15 @@ namespace sorvelt::render
 namespace
 {
 
-/// Idles the editor until two captures in a row agree (it has painted and nothing
+/// True while the window still shows one flat colour: the editor has not painted yet.
+bool isBlank(const RgbImage& image)
+{
+    for (size_t i = 3; i < image.pixels.size(); ++i)
+        if (image.pixels[i] != image.pixels[i % 3]) return false;
+    return true;
+}
+
+/// Idles the editor until it has painted and two captures in a row agree (nothing
 /// moves any more), or gives up after a few seconds.
 bool captureSteadyPicture(EditorHostWindow& host, RgbImage& image, std::string& error)
 {
@@ -36,10 +44,12 @@ bool captureSteadyPicture(EditorHostWindow& host, RgbImage& image, std::string& 
         std::this_thread::sleep_for(kInterval);
         if (idles < kMinimumIdles) continue;
         if (!host.capture(image, error)) return false;
+        if (isBlank(image)) continue;
         if (image.pixels == previous.pixels) return true;
         previous = image;
     }
-    error = "the editor's picture did not settle";
+    error = previous.pixels.empty() ? "the editor did not paint its window"
+                                    : "the editor's picture did not settle";
     return false;
 }
 

@@ -28,6 +28,14 @@ namespace
 std::atomic<bool> windowRunning{false};
 std::atomic<bool> stopRequested{false};
 
+bool captureFailed = false;
+
+extern "C" int noteCaptureError(Display*, XErrorEvent*)
+{
+    captureFailed = true;
+    return 0;
+}
+
 extern "C" void requestStop(int)
 {
     stopRequested.store(true);
@@ -207,12 +215,23 @@ void EditorHostWindow::idleEditor()
 
 bool EditorHostWindow::capture(RgbImage& image, std::string& error)
 {
+    // A window partly off the screen makes the server refuse; that must be an error
+    // message, not Xlib's default handler ending the process.
     XSync(x->display, False);
+    captureFailed = false;
+    XErrorHandler previous = XSetErrorHandler(noteCaptureError);
     XImage* shot = XGetImage(x->display, window, 0, 0, static_cast<unsigned>(editorWidth),
                              static_cast<unsigned>(editorHeight), AllPlanes, ZPixmap);
+    XSync(x->display, False);
+    XSetErrorHandler(previous);
+    if (shot && captureFailed)
+    {
+        XDestroyImage(shot);
+        shot = nullptr;
+    }
     if (!shot)
     {
-        error = "the X server did not hand out the window's pixels";
+        error = "the X server did not hand out the window's pixels (is the whole window on the screen?)";
         return false;
     }
     image.width = editorWidth;
