@@ -7,14 +7,16 @@
 
 using namespace VSTGUI;
 
-namespace {
+namespace
+{
 
 void BM_DrawBackground(benchmark::State& state)
 {
     CBitmap background(128);
     COffscreenContext context(nullptr, 420, 200);
     CRect rect(0, 0, background.getWidth(), background.getHeight());
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         background.draw(&context, rect);
         benchmark::ClobberMemory();
     }
@@ -26,11 +28,12 @@ void BM_DrawKnobFrame(benchmark::State& state)
 {
     CBitmap strip(129);
     COffscreenContext context(nullptr, 420, 200);
-    const long frameHeight = strip.getWidth();  // square frames stacked vertically
+    const long frameHeight = strip.getWidth(); // square frames stacked vertically
     const long frames = frameHeight > 0 ? strip.getHeight() / frameHeight : 1;
     CRect rect(10, 10, 10 + strip.getWidth(), 10 + frameHeight);
     long frame = 0;
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         strip.drawTransparent(&context, rect, CPoint(0, frame * frameHeight));
         frame = (frame + 1) % frames;
         benchmark::ClobberMemory();
@@ -43,7 +46,8 @@ void BM_ReadOut(benchmark::State& state)
     COffscreenContext context(nullptr, 420, 200);
     const CRect rect(20, 150, 90, 168);
     context.setFont(kFontSmall);
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         context.setFillColor(kBlackCColor);
         context.fillRect(rect);
         context.setFontColor(kWhiteCColor);
@@ -57,13 +61,14 @@ void BM_CopyBackBuffer(benchmark::State& state)
 {
     COffscreenContext backBuffer(nullptr, 420, 200, kGreyCColor);
     COffscreenContext window(nullptr, 420, 200);
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         backBuffer.copyFrom(&window, CRect(0, 0, 420, 200), CPoint(0, 0));
         benchmark::ClobberMemory();
     }
 }
 BENCHMARK(BM_CopyBackBuffer);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -9,15 +9,18 @@
 #include "gui/cdrawcontext.h"
 #include "gui/pixelops.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-namespace {
+namespace
+{
 
 /// Images this large are not artwork; a corrupt header must not make us allocate gigabytes.
 constexpr png_uint_32 kMaxSide = 65535;
 constexpr std::size_t kMaxPixels = std::size_t{64} << 20;
 
-struct MemoryReader {
+struct MemoryReader
+{
     const unsigned char* data;
     std::size_t size;
     std::size_t position;
@@ -28,8 +31,7 @@ struct MemoryReader {
 void readFromMemory(png_structp png, png_bytep out, png_size_t count)
 {
     auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (count > reader->size - reader->position)
-        png_error(png, "PNG data ends early");
+    if (count > reader->size - reader->position) png_error(png, "PNG data ends early");
     std::memcpy(out, reader->data + reader->position, count);
     reader->position += count;
 }
@@ -37,24 +39,28 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t count)
 void quietWarning(png_structp, png_const_charp) {}
 
 /// libpng's default handler prints; a plug-in keeps the host's terminal quiet and just fails.
-[[noreturn]] void quietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+[[noreturn]] void quietError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
 
 /// Decodes into `pixels` (already empty). Only plain data lives in this frame after setjmp,
 /// so libpng's longjmp skips no destructor.
-bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::uint8_t>& pixels, std::int32_t& outWidth,
-               std::int32_t& outHeight)
+bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::uint8_t>& pixels,
+               std::int32_t& outWidth, std::int32_t& outHeight)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
-    if (!png)
-        return false;
+    if (!png) return false;
     png_infop info = png_create_info_struct(png);
-    if (!info) {
+    if (!info)
+    {
         png_destroy_read_struct(&png, nullptr, nullptr);
         return false;
     }
     MemoryReader reader{bytes, size, 0};
     std::vector<png_bytep> rows;
-    if (setjmp(png_jmpbuf(png))) {
+    if (setjmp(png_jmpbuf(png)))
+    {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
@@ -65,21 +71,20 @@ bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::ui
     png_uint_32 width = 0, height = 0;
     int bitDepth = 0, colorType = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
-    if (std::size_t{width} * height > kMaxPixels)
-        png_error(png, "PNG too large");
+    if (std::size_t{width} * height > kMaxPixels) png_error(png, "PNG too large");
 
-    if (colorType == PNG_COLOR_TYPE_PALETTE)
-        png_set_palette_to_rgb(png);
-    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
-        if (bitDepth < 8)
-            png_set_expand_gray_1_2_4_to_8(png);
+    if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+    {
+        if (bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
         png_set_gray_to_rgb(png);
     }
     if (png_get_valid(png, info, PNG_INFO_tRNS))
         png_set_tRNS_to_alpha(png);
     else
         png_set_filler(png, 0xff, PNG_FILLER_AFTER);
-    if (bitDepth == 16) {
+    if (bitDepth == 16)
+    {
         png_set_swap(png);
         png_set_strip_16(png);
     }
@@ -88,8 +93,7 @@ bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::ui
     png_set_bgr(png);
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    if (png_get_rowbytes(png, info) != std::size_t{width} * 4)
-        png_error(png, "unexpected PNG row layout");
+    if (png_get_rowbytes(png, info) != std::size_t{width} * 4) png_error(png, "unexpected PNG row layout");
 
     pixels.resize(std::size_t{width} * height * 4);
     rows.resize(height);
@@ -102,9 +106,11 @@ bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::ui
     png_destroy_read_struct(&png, &info, nullptr);
 
     // Premultiply with a shift, as the blend expects: an opaque 255 becomes 254.
-    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+    for (std::size_t i = 0; i < pixels.size(); i += 4)
+    {
         const unsigned a = pixels[i + 3];
-        if (a == 0) {
+        if (a == 0)
+        {
             std::memset(&pixels[i], 0, 4);
             continue;
         }
@@ -116,7 +122,7 @@ bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::ui
     return true;
 }
 
-}  // namespace
+} // namespace
 
 CBitmap::CBitmap(long resourceID_) : resourceID(static_cast<std::int32_t>(resourceID_))
 {
@@ -126,7 +132,8 @@ CBitmap::CBitmap(long resourceID_) : resourceID(static_cast<std::int32_t>(resour
 
 CBitmap::CBitmap(CFrame&, long width_, long height_)
 {
-    if (width_ > 0 && height_ > 0 && static_cast<std::size_t>(width_) * height_ <= kMaxPixels) {
+    if (width_ > 0 && height_ > 0 && static_cast<std::size_t>(width_) * height_ <= kMaxPixels)
+    {
         width = static_cast<std::int32_t>(width_);
         height = static_cast<std::int32_t>(height_);
         pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
@@ -135,7 +142,10 @@ CBitmap::CBitmap(CFrame&, long width_, long height_)
 
 CBitmap::CBitmap() = default;
 
-CBitmap::~CBitmap() { dispose(); }
+CBitmap::~CBitmap()
+{
+    dispose();
+}
 
 void CBitmap::dispose()
 {
@@ -150,8 +160,7 @@ bool CBitmap::loadFromResource(long id)
 {
     dispose();
     const ResourceBytes bytes = findPngResource(id);
-    if (!bytes.data)
-        return false;
+    if (!bytes.data) return false;
     return loadFromPNG(bytes.data, bytes.size);
 }
 
@@ -164,12 +173,10 @@ bool CBitmap::loadFromPath(const void*)
 bool CBitmap::loadFromPNG(const unsigned char* bytes, std::size_t size)
 {
     dispose();
-    if (!bytes || size == 0)
-        return false;
+    if (!bytes || size == 0) return false;
     std::vector<std::uint8_t> decoded;
     std::int32_t w = 0, h = 0;
-    if (!decodePng(bytes, size, decoded, w, h) || decoded.empty())
-        return false;
+    if (!decodePng(bytes, size, decoded, w, h) || decoded.empty()) return false;
     pixels = std::move(decoded);
     width = w;
     height = h;
@@ -179,12 +186,12 @@ bool CBitmap::loadFromPNG(const unsigned char* bytes, std::size_t size)
 
 PixelBuffer CBitmap::getHandle()
 {
-    if (pixels.empty())
-        return {};
+    if (pixels.empty()) return {};
     return PixelBuffer{pixels.data(), width, height, width * 4};
 }
 
-namespace {
+namespace
+{
 
 /// Draws the part of the image region at `offset`, of `rect`'s size, that exists; what would
 /// lie outside the image (a strip frame past the end) is simply not drawn.
@@ -192,23 +199,24 @@ void drawRegion(CBitmap& bitmap, CDrawContext* context, const CRect& rect, const
                 pixelops::CopyMode mode, unsigned opacity, CColor key)
 {
     const PixelBuffer source = bitmap.getHandle();
-    if (!context || !source.isValid())
-        return;
+    if (!context || !source.isValid()) return;
     PixelBuffer target;
     CRect clip;
-    if (!context->beginPixelAccess(target, clip))
-        return;
-    const CPoint destOrigin(static_cast<long>(rect.left) + context->offset.x, static_cast<long>(rect.top) + context->offset.y);
-    const auto plan = pixelops::planCopy(source, offset, rect.width(), rect.height(), target, destOrigin, clip);
+    if (!context->beginPixelAccess(target, clip)) return;
+    const CPoint destOrigin(static_cast<long>(rect.left) + context->offset.x,
+                            static_cast<long>(rect.top) + context->offset.y);
+    const auto plan =
+        pixelops::planCopy(source, offset, rect.width(), rect.height(), target, destOrigin, clip);
     pixelops::copyPixels(source, target, plan, mode, opacity, key);
     context->endPixelAccess(plan.dest);
 }
 
-}  // namespace
+} // namespace
 
 void CBitmap::draw(CDrawContext* context, CRect& rect, const CPoint& offset)
 {
-    if (!noAlpha) {
+    if (!noAlpha)
+    {
         drawAlphaBlend(context, rect, offset, 255);
         return;
     }
@@ -217,7 +225,8 @@ void CBitmap::draw(CDrawContext* context, CRect& rect, const CPoint& offset)
 
 void CBitmap::drawTransparent(CDrawContext* context, CRect& rect, const CPoint& offset)
 {
-    if (!noAlpha) {
+    if (!noAlpha)
+    {
         drawAlphaBlend(context, rect, offset, 255);
         return;
     }
@@ -229,4 +238,4 @@ void CBitmap::drawAlphaBlend(CDrawContext* context, CRect& rect, const CPoint& o
     drawRegion(*this, context, rect, offset, pixelops::CopyMode::BlendOver, alpha, transparentColor);
 }
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

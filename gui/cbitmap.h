@@ -12,12 +12,14 @@
 #include "gui/creferencecounter.h"
 #include "gui/platform.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CDrawContext;
 class CFrame;
 
-class CBitmap : public CReferenceCounter {
+class CBitmap : public CReferenceCounter
+{
 public:
     /// Loads the embedded image `resourceID`; a missing or broken one leaves an empty bitmap.
     explicit CBitmap(long resourceID);
@@ -62,4 +64,4 @@ protected:
     std::vector<std::uint8_t> pixels;
 };
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

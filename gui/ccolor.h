@@ -4,9 +4,11 @@
 
 #include <cstdint>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-struct CColor {
+struct CColor
+{
     std::uint8_t red = 0;
     std::uint8_t green = 0;
     std::uint8_t blue = 0;
@@ -31,4 +33,4 @@ inline constexpr CColor kMagentaCColor{255, 0, 255, 255};
 inline constexpr CColor kCyanCColor{0, 255, 255, 255};
 inline constexpr CColor kTransparentCColor{255, 255, 255, 0};
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

@@ -15,7 +15,8 @@
 #include "gui/cframe.h"
 #include "gui/pixelops.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 #if SORVELT_MAC_FLAVOUR
 const long gStandardFontSize[kFontCount] = {12, 18, 14, 12, 10, 9, 9, 12};
@@ -29,15 +30,16 @@ const char* const gStandardFontName[kFontCount] = {"Arial", "Arial", "Arial", "A
                                                    "Arial", "Arial", "Arial", "Symbol"};
 #endif
 
-namespace {
+namespace
+{
 
 constexpr CRect kNoFrameClip(0, 0, 1000, 1000);
 
-/// Liberation Sans is metric-compatible with Arial (and close to Helvetica), so read-outs lay out as designed.
+/// Liberation Sans is metric-compatible with Arial (and close to Helvetica), so read-outs lay out as
+/// designed.
 const char* cairoFace(const char* face)
 {
-    if (std::strcmp(face, "Arial") == 0 || std::strcmp(face, "Helvetica") == 0)
-        return "Liberation Sans";
+    if (std::strcmp(face, "Arial") == 0 || std::strcmp(face, "Helvetica") == 0) return "Liberation Sans";
     return face;
 }
 
@@ -49,7 +51,8 @@ void setSource(cairo_t* cr, CColor c)
 cairo_operator_t operatorFor(CDrawMode mode)
 {
     // Pixel-wise raster operations do not exist on cairo; these are the nearest compositing ones.
-    switch (mode) {
+    switch (mode)
+    {
     case kOrMode:
         return CAIRO_OPERATOR_ADD;
     case kXorMode:
@@ -62,14 +65,17 @@ cairo_operator_t operatorFor(CDrawMode mode)
 /// One pixel of a thin line in the given mode, matching what cairo's operators do to a fill.
 void plot(std::uint8_t* d, const std::uint8_t* s, CDrawMode mode)
 {
-    switch (mode) {
+    switch (mode)
+    {
     case kOrMode:
         for (int i = 0; i < 4; ++i)
             d[i] = static_cast<std::uint8_t>(std::min(255, d[i] + s[i]));
         break;
-    case kXorMode: {
+    case kXorMode:
+    {
         const int sa = s[3], da = d[3];
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3; ++i)
+        {
             const int a = s[i] * da, b = d[i] * sa;
             d[i] = static_cast<std::uint8_t>(std::clamp(s[i] + d[i] - 2 * std::min(a, b) / 255, 0, 255));
         }
@@ -84,7 +90,8 @@ void plot(std::uint8_t* d, const std::uint8_t* s, CDrawMode mode)
 
 bool isUtf8(const unsigned char* s)
 {
-    while (*s) {
+    while (*s)
+    {
         int follow = 0;
         if (*s < 0x80)
             follow = 0;
@@ -98,20 +105,24 @@ bool isUtf8(const unsigned char* s)
             return false;
         ++s;
         for (int i = 0; i < follow; ++i, ++s)
-            if ((*s & 0xc0) != 0x80)
-                return false;
+            if ((*s & 0xc0) != 0x80) return false;
     }
     return true;
 }
 
 void appendUtf8(std::string& out, unsigned codePoint)
 {
-    if (codePoint < 0x80) {
+    if (codePoint < 0x80)
+    {
         out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
+    }
+    else if (codePoint < 0x800)
+    {
         out += static_cast<char>(0xc0 | (codePoint >> 6));
         out += static_cast<char>(0x80 | (codePoint & 0x3f));
-    } else {
+    }
+    else
+    {
         out += static_cast<char>(0xe0 | (codePoint >> 12));
         out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3f));
         out += static_cast<char>(0x80 | (codePoint & 0x3f));
@@ -124,8 +135,7 @@ void appendUtf8(std::string& out, unsigned codePoint)
 std::string textForCairo(const char* text)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    if (isUtf8(bytes))
-        return text;
+    if (isUtf8(bytes)) return text;
     static constexpr unsigned short k1252[32] = {
         0x20ac, 0xfffd, 0x201a, 0x0192, 0x201e, 0x2026, 0x2020, 0x2021, 0x02c6, 0x2030, 0x0160,
         0x2039, 0x0152, 0xfffd, 0x017d, 0xfffd, 0xfffd, 0x2018, 0x2019, 0x201c, 0x201d, 0x2022,
@@ -136,28 +146,27 @@ std::string textForCairo(const char* text)
     return out;
 }
 
-}  // namespace
+} // namespace
 
-struct CDrawContext::Target {
+struct CDrawContext::Target
+{
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
     PixelBuffer pixels;
 
     ~Target()
     {
-        if (cr)
-            cairo_destroy(cr);
-        if (surface)
-            cairo_surface_destroy(surface);
+        if (cr) cairo_destroy(cr);
+        if (surface) cairo_surface_destroy(surface);
     }
 };
 
 CDrawContext::CDrawContext(CFrame* frame_, void* systemContext, void* window_) : CDrawContext(frame_)
 {
     window = window_;
-    if (systemContext)
-        platformWindow = static_cast<PlatformWindow*>(systemContext);
-    if (platformWindow) {
+    if (systemContext) platformWindow = static_cast<PlatformWindow*>(systemContext);
+    if (platformWindow)
+    {
         bindTarget(platformWindow->getSurface());
         applyState();
         onWindow = targetImpl != nullptr;
@@ -166,8 +175,7 @@ CDrawContext::CDrawContext(CFrame* frame_, void* systemContext, void* window_) :
 
 CDrawContext::CDrawContext(CFrame* frame_) : frame(frame_)
 {
-    if (frame)
-        platformWindow = frame->getPlatformWindow();
+    if (frame) platformWindow = frame->getPlatformWindow();
     initState();
 }
 
@@ -198,22 +206,21 @@ void CDrawContext::initState()
 void CDrawContext::bindTarget(const PixelBuffer& pixels)
 {
     targetImpl.reset();
-    if (!pixels.isValid() || pixels.stride != cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, pixels.width))
+    if (!pixels.isValid() ||
+        pixels.stride != cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, pixels.width))
         return;
     auto t = std::make_unique<Target>();
     t->pixels = pixels;
-    t->surface = cairo_image_surface_create_for_data(pixels.data, CAIRO_FORMAT_ARGB32, pixels.width, pixels.height,
-                                                     pixels.stride);
+    t->surface = cairo_image_surface_create_for_data(pixels.data, CAIRO_FORMAT_ARGB32, pixels.width,
+                                                     pixels.height, pixels.stride);
     t->cr = cairo_create(t->surface);
-    if (cairo_status(t->cr) != CAIRO_STATUS_SUCCESS)
-        return;
+    if (cairo_status(t->cr) != CAIRO_STATUS_SUCCESS) return;
     targetImpl = std::move(t);
 }
 
 void CDrawContext::applyState()
 {
-    if (!targetImpl)
-        return;
+    if (!targetImpl) return;
     cairo_t* cr = targetImpl->cr;
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_font_options_t* options = cairo_font_options_create();
@@ -230,11 +237,10 @@ void CDrawContext::applyState()
 
 void CDrawContext::applyFont()
 {
-    if (!targetImpl || fontId < 0 || fontId >= kFontCount)
-        return;
+    if (!targetImpl || fontId < 0 || fontId >= kFontCount) return;
     const bool bold = (fontStyle & kBoldFace) != 0
 #if !SORVELT_MAC_FLAVOUR
-                      || fontId == kFontSystem  // the Windows system font is always bold
+                      || fontId == kFontSystem // the Windows system font is always bold
 #endif
         ;
     cairo_select_font_face(targetImpl->cr, cairoFace(gStandardFontName[fontId]),
@@ -246,16 +252,18 @@ void CDrawContext::applyFont()
 
 void CDrawContext::applyLineStyle()
 {
-    if (!targetImpl)
-        return;
+    if (!targetImpl) return;
     cairo_t* cr = targetImpl->cr;
     cairo_set_line_width(cr, std::max<std::int32_t>(1, frameWidth));
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    if (lineStyle == kLineOnOffDash) {
+    if (lineStyle == kLineOnOffDash)
+    {
         const double dash = std::max<std::int32_t>(1, frameWidth);
         cairo_set_dash(cr, &dash, 1, 0);
-    } else {
+    }
+    else
+    {
         cairo_set_dash(cr, nullptr, 0, 0);
     }
 }
@@ -264,16 +272,14 @@ void CDrawContext::applyLineStyle()
 
 void CDrawContext::setLineStyle(CLineStyle style)
 {
-    if (style == lineStyle)
-        return;
+    if (style == lineStyle) return;
     lineStyle = style;
     applyLineStyle();
 }
 
 void CDrawContext::setLineWidth(long width)
 {
-    if (width == frameWidth)
-        return;
+    if (width == frameWidth) return;
     frameWidth = static_cast<std::int32_t>(width);
     applyLineStyle();
 }
@@ -288,7 +294,8 @@ void CDrawContext::setClipRect(const CRect& clip)
 {
     clipRect = clip;
     clipRect.offset(offset.x, offset.y);
-    if (targetImpl) {
+    if (targetImpl)
+    {
         cairo_reset_clip(targetImpl->cr);
         cairo_rectangle(targetImpl->cr, clipRect.left, clipRect.top, clipRect.width(), clipRect.height());
         cairo_clip(targetImpl->cr);
@@ -305,28 +312,34 @@ CRect& CDrawContext::getClipRect(CRect& clip) const
 void CDrawContext::resetClipRect()
 {
     CRect full = kNoFrameClip;
-    if (frame)
-        frame->getViewSize(full);
+    if (frame) frame->getViewSize(full);
     clipRect = full;
-    if (targetImpl) {
+    if (targetImpl)
+    {
         cairo_reset_clip(targetImpl->cr);
         cairo_rectangle(targetImpl->cr, clipRect.left, clipRect.top, clipRect.width(), clipRect.height());
         cairo_clip(targetImpl->cr);
     }
 }
 
-void CDrawContext::setFillColor(CColor color) { fillColor = color; }
-void CDrawContext::setFrameColor(CColor color) { frameColor = color; }
-void CDrawContext::setFontColor(CColor color) { fontColor = color; }
+void CDrawContext::setFillColor(CColor color)
+{
+    fillColor = color;
+}
+void CDrawContext::setFrameColor(CColor color)
+{
+    frameColor = color;
+}
+void CDrawContext::setFontColor(CColor color)
+{
+    fontColor = color;
+}
 
 void CDrawContext::setFont(CFont fontID, long size, long style)
 {
-    if (fontID < 0 || fontID >= kFontCount)
-        fontID = kFontSystem;
-    if (size == 0)
-        size = gStandardFontSize[fontID];
-    if (fontID == fontId && size == fontSize && style == fontStyle)
-        return;
+    if (fontID < 0 || fontID >= kFontCount) fontID = kFontSystem;
+    if (size == 0) size = gStandardFontSize[fontID];
+    if (fontID == fontId && size == fontSize && style == fontStyle) return;
     fontId = fontID;
     fontSize = static_cast<std::int32_t>(size);
     fontStyle = static_cast<std::int32_t>(style);
@@ -337,8 +350,7 @@ void CDrawContext::setFont(CFont fontID, long size, long style)
 
 bool CDrawContext::beginShape(bool useFill)
 {
-    if (!targetImpl)
-        return false;
+    if (!targetImpl) return false;
     cairo_t* cr = targetImpl->cr;
     cairo_save(cr);
     setSource(cr, useFill ? fillColor : frameColor);
@@ -355,8 +367,7 @@ void CDrawContext::endShape()
 
 bool CDrawContext::beginPixelAccess(PixelBuffer& pixels, CRect& clipInTarget)
 {
-    if (!targetImpl)
-        return false;
+    if (!targetImpl) return false;
     cairo_surface_flush(targetImpl->surface);
     pixels = targetImpl->pixels;
     clipInTarget = pixelops::boundToBuffer(clipRect, pixels);
@@ -365,8 +376,7 @@ bool CDrawContext::beginPixelAccess(PixelBuffer& pixels, CRect& clipInTarget)
 
 void CDrawContext::endPixelAccess(const CRect& changed)
 {
-    if (!targetImpl || changed.isEmpty())
-        return;
+    if (!targetImpl || changed.isEmpty()) return;
     cairo_surface_mark_dirty_rectangle(targetImpl->surface, changed.left, changed.top, changed.width(),
                                        changed.height());
     touched();
@@ -374,14 +384,14 @@ void CDrawContext::endPixelAccess(const CRect& changed)
 
 void CDrawContext::strokeSegment(const CPoint& from, const CPoint& to, bool includeEnd)
 {
-    if (!targetImpl)
-        return;
+    if (!targetImpl) return;
     // Absurdly long segments go to cairo, which clips before it walks; the pixel walk would not.
-    const long spanX = std::labs(static_cast<long>(to.x) - from.x), spanY = std::labs(static_cast<long>(to.y) - from.y);
+    const long spanX = std::labs(static_cast<long>(to.x) - from.x),
+               spanY = std::labs(static_cast<long>(to.y) - from.y);
     const bool huge = spanX > 65536 || spanY > 65536;
-    if (frameWidth > 1 || drawMode == kAntialias || huge) {
-        if (!beginShape(false))
-            return;
+    if (frameWidth > 1 || drawMode == kAntialias || huge)
+    {
+        if (!beginShape(false)) return;
         cairo_move_to(targetImpl->cr, from.x + 0.5, from.y + 0.5);
         cairo_line_to(targetImpl->cr, to.x + 0.5, to.y + 0.5);
         cairo_stroke(targetImpl->cr);
@@ -400,27 +410,29 @@ void CDrawContext::strokeSegment(const CPoint& from, const CPoint& to, bool incl
     long err = dx + dy;
     long step = 0;
     CRect changed(clip.right, clip.bottom, clip.left, clip.top);
-    while (true) {
+    while (true)
+    {
         const bool atEnd = x == to.x && y == to.y;
-        if (atEnd && !includeEnd)
-            break;
+        if (atEnd && !includeEnd) break;
         const bool dashOn = lineStyle == kLineSolid || (step % 2) == 0;
-        if (dashOn && clip.pointInside(CPoint(x, y))) {
+        if (dashOn && clip.pointInside(CPoint(x, y)))
+        {
             plot(pixels.pixel(static_cast<int>(x), static_cast<int>(y)), color, drawMode);
             changed.left = std::min<std::int32_t>(changed.left, static_cast<std::int32_t>(x));
             changed.top = std::min<std::int32_t>(changed.top, static_cast<std::int32_t>(y));
             changed.right = std::max<std::int32_t>(changed.right, static_cast<std::int32_t>(x + 1));
             changed.bottom = std::max<std::int32_t>(changed.bottom, static_cast<std::int32_t>(y + 1));
         }
-        if (atEnd)
-            break;
+        if (atEnd) break;
         ++step;
         const long e2 = 2 * err;
-        if (e2 >= dy) {
+        if (e2 >= dy)
+        {
             err += dy;
             x += sx;
         }
-        if (e2 <= dx) {
+        if (e2 <= dx)
+        {
             err += dx;
             y += sy;
         }
@@ -444,9 +456,9 @@ void CDrawContext::lineTo(const CPoint& point)
 
 void CDrawContext::drawLines(const CPoint* points, const long& numberOfLines)
 {
-    if (!points)
-        return;
-    for (long i = 0; i < numberOfLines; ++i) {
+    if (!points) return;
+    for (long i = 0; i < numberOfLines; ++i)
+    {
         moveTo(points[2 * i]);
         lineTo(points[2 * i + 1]);
     }
@@ -454,9 +466,9 @@ void CDrawContext::drawLines(const CPoint* points, const long& numberOfLines)
 
 void CDrawContext::polyLine(const CPoint* points, long numberOfPoints)
 {
-    if (!points)
-        return;
-    for (long i = 1; i < numberOfPoints; ++i) {
+    if (!points) return;
+    for (long i = 1; i < numberOfPoints; ++i)
+    {
         CPoint a = points[i - 1], b = points[i];
         a.offset(offset.x, offset.y);
         b.offset(offset.x, offset.y);
@@ -466,8 +478,7 @@ void CDrawContext::polyLine(const CPoint* points, long numberOfPoints)
 
 void CDrawContext::fillPolygon(const CPoint* points, long numberOfPoints)
 {
-    if (!points || numberOfPoints < 3 || !beginShape(true))
-        return;
+    if (!points || numberOfPoints < 3 || !beginShape(true)) return;
     cairo_t* cr = targetImpl->cr;
     for (long i = 0; i < numberOfPoints; ++i)
         cairo_line_to(cr, points[i].x + offset.x, points[i].y + offset.y);
@@ -478,11 +489,10 @@ void CDrawContext::fillPolygon(const CPoint* points, long numberOfPoints)
 
 void CDrawContext::drawPolygon(const CPoint* points, long numberOfPoints, CDrawStyle drawStyle)
 {
-    if (!points || numberOfPoints < 2)
-        return;
-    if (drawStyle != kDrawStroked)
-        fillPolygon(points, numberOfPoints);
-    if (drawStyle != kDrawFilled) {
+    if (!points || numberOfPoints < 2) return;
+    if (drawStyle != kDrawStroked) fillPolygon(points, numberOfPoints);
+    if (drawStyle != kDrawFilled)
+    {
         polyLine(points, numberOfPoints);
         CPoint last = points[numberOfPoints - 1], first = points[0];
         last.offset(offset.x, offset.y);
@@ -500,8 +510,7 @@ void CDrawContext::fillRect(const CRect& rect)
     r.left += 1;
     r.top += 1;
 #endif
-    if (r.isEmpty() || !beginShape(true))
-        return;
+    if (r.isEmpty() || !beginShape(true)) return;
     cairo_rectangle(targetImpl->cr, r.left, r.top, r.width(), r.height());
     cairo_fill(targetImpl->cr);
     endShape();
@@ -511,25 +520,28 @@ void CDrawContext::drawRect(const CRect& rect, CDrawStyle drawStyle)
 {
     CRect r = rect;
     r.offset(offset.x, offset.y);
-    if (drawStyle != kDrawStroked && !r.isEmpty() && beginShape(true)) {
+    if (drawStyle != kDrawStroked && !r.isEmpty() && beginShape(true))
+    {
         cairo_rectangle(targetImpl->cr, r.left, r.top, r.width(), r.height());
         cairo_fill(targetImpl->cr);
         endShape();
     }
-    if (drawStyle != kDrawFilled) {
-        const CPoint corners[5] = {CPoint(r.left, r.top), CPoint(r.right - 1, r.top), CPoint(r.right - 1, r.bottom - 1),
-                                   CPoint(r.left, r.bottom - 1), CPoint(r.left, r.top)};
+    if (drawStyle != kDrawFilled)
+    {
+        const CPoint corners[5] = {CPoint(r.left, r.top), CPoint(r.right - 1, r.top),
+                                   CPoint(r.right - 1, r.bottom - 1), CPoint(r.left, r.bottom - 1),
+                                   CPoint(r.left, r.top)};
         for (int i = 0; i < 4; ++i)
             strokeSegment(corners[i], corners[i + 1], false);
     }
 }
 
-namespace {
+namespace
+{
 
 void ellipsePath(cairo_t* cr, double cx, double cy, double rx, double ry)
 {
-    if (rx <= 0 || ry <= 0)
-        return;
+    if (rx <= 0 || ry <= 0) return;
     cairo_save(cr);
     cairo_translate(cr, cx, cy);
     cairo_scale(cr, rx, ry);
@@ -538,19 +550,21 @@ void ellipsePath(cairo_t* cr, double cx, double cy, double rx, double ry)
     cairo_restore(cr);
 }
 
-}  // namespace
+} // namespace
 
 void CDrawContext::drawEllipse(const CRect& rect, CDrawStyle drawStyle)
 {
     CRect r = rect;
     r.offset(offset.x, offset.y);
     const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
-    if (drawStyle != kDrawStroked && beginShape(true)) {
+    if (drawStyle != kDrawStroked && beginShape(true))
+    {
         ellipsePath(targetImpl->cr, cx, cy, r.width() / 2.0, r.height() / 2.0);
         cairo_fill(targetImpl->cr);
         endShape();
     }
-    if (drawStyle != kDrawFilled && beginShape(false)) {
+    if (drawStyle != kDrawFilled && beginShape(false))
+    {
         ellipsePath(targetImpl->cr, cx, cy, r.width() / 2.0 - 0.5, r.height() / 2.0 - 0.5);
         cairo_stroke(targetImpl->cr);
         endShape();
@@ -560,9 +574,8 @@ void CDrawContext::drawEllipse(const CRect& rect, CDrawStyle drawStyle)
 void CDrawContext::fillEllipse(const CRect& rect)
 {
     CRect r = rect;
-    r.offset(offset.x + 1, offset.y + 1);  // as a Windows brush-only ellipse lands
-    if (!beginShape(true))
-        return;
+    r.offset(offset.x + 1, offset.y + 1); // as a Windows brush-only ellipse lands
+    if (!beginShape(true)) return;
     ellipsePath(targetImpl->cr, (r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0, r.width() / 2.0,
                 r.height() / 2.0);
     cairo_fill(targetImpl->cr);
@@ -574,29 +587,29 @@ void CDrawContext::drawArc(const CRect& rect, float startAngle, float endAngle, 
     CRect r = rect;
     r.offset(offset.x, offset.y);
     const double rx = r.width() / 2.0, ry = r.height() / 2.0;
-    if (rx <= 0 || ry <= 0)
-        return;
+    if (rx <= 0 || ry <= 0) return;
     const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
     // Angles run counter-clockwise with y up; cairo's run clockwise with y down.
     const double a0 = -startAngle * std::numbers::pi / 180.0, a1 = -endAngle * std::numbers::pi / 180.0;
-    auto arcPath = [&](bool pie) {
+    auto arcPath = [&](bool pie)
+    {
         cairo_t* cr = targetImpl->cr;
         cairo_save(cr);
         cairo_translate(cr, cx, cy);
         cairo_scale(cr, rx, ry);
-        if (pie)
-            cairo_move_to(cr, 0, 0);
+        if (pie) cairo_move_to(cr, 0, 0);
         cairo_arc_negative(cr, 0, 0, 1, a0, a1);
-        if (pie)
-            cairo_close_path(cr);
+        if (pie) cairo_close_path(cr);
         cairo_restore(cr);
     };
-    if (drawStyle != kDrawStroked && beginShape(true)) {
+    if (drawStyle != kDrawStroked && beginShape(true))
+    {
         arcPath(true);
         cairo_fill(targetImpl->cr);
         endShape();
     }
-    if (drawStyle != kDrawFilled && beginShape(false)) {
+    if (drawStyle != kDrawFilled && beginShape(false))
+    {
         arcPath(false);
         cairo_stroke(targetImpl->cr);
         endShape();
@@ -606,9 +619,8 @@ void CDrawContext::drawArc(const CRect& rect, float startAngle, float endAngle, 
 void CDrawContext::fillArc(const CRect& rect, const CPoint& point1, const CPoint& point2)
 {
     const double cx = (rect.left + rect.right) / 2.0, cy = (rect.top + rect.bottom) / 2.0;
-    auto angleOf = [&](const CPoint& p) {
-        return static_cast<float>(std::atan2(cy - p.y, p.x - cx) * 180.0 / std::numbers::pi);
-    };
+    auto angleOf = [&](const CPoint& p)
+    { return static_cast<float>(std::atan2(cy - p.y, p.x - cx) * 180.0 / std::numbers::pi); };
     drawArc(rect, angleOf(point1), angleOf(point2), kDrawFilled);
 }
 
@@ -616,10 +628,10 @@ void CDrawContext::drawPoint(const CPoint& point, CColor color)
 {
     PixelBuffer pixels;
     CRect clip;
-    if (!beginPixelAccess(pixels, clip))
-        return;
+    if (!beginPixelAccess(pixels, clip)) return;
     const CPoint p(point.x + offset.x, point.y + offset.y);
-    if (!clip.pointInside(p)) {
+    if (!clip.pointInside(p))
+    {
         endPixelAccess(CRect());
         return;
     }
@@ -633,11 +645,9 @@ CColor CDrawContext::getPoint(const CPoint& point)
 {
     PixelBuffer pixels;
     CRect clip;
-    if (!beginPixelAccess(pixels, clip))
-        return kBlackCColor;
+    if (!beginPixelAccess(pixels, clip)) return kBlackCColor;
     const CPoint p(point.x + offset.x, point.y + offset.y);
-    if (!CRect(0, 0, pixels.width, pixels.height).pointInside(p))
-        return kBlackCColor;
+    if (!CRect(0, 0, pixels.width, pixels.height).pointInside(p)) return kBlackCColor;
     return pixelops::loadColor(pixels.pixel(p.x, p.y));
 }
 
@@ -645,10 +655,10 @@ void CDrawContext::floodFill(const CPoint& start)
 {
     PixelBuffer pixels;
     CRect clip;
-    if (!beginPixelAccess(pixels, clip))
-        return;
+    if (!beginPixelAccess(pixels, clip)) return;
     const CPoint s(start.x + offset.x, start.y + offset.y);
-    if (!clip.pointInside(s)) {
+    if (!clip.pointInside(s))
+    {
         endPixelAccess(CRect());
         return;
     }
@@ -660,16 +670,15 @@ void CDrawContext::floodFill(const CPoint& start)
     std::vector<bool> seen(static_cast<std::size_t>(w) * clip.height(), false);
     std::vector<CPoint> stack{s};
     CRect changed(clip.right, clip.bottom, clip.left, clip.top);
-    while (!stack.empty()) {
+    while (!stack.empty())
+    {
         const CPoint p = stack.back();
         stack.pop_back();
-        if (!clip.pointInside(p))
-            continue;
+        if (!clip.pointInside(p)) continue;
         const std::size_t index = static_cast<std::size_t>(p.y - clip.top) * w + (p.x - clip.left);
         std::uint32_t value;
         std::memcpy(&value, pixels.pixel(p.x, p.y), 4);
-        if (seen[index] || value != seed)
-            continue;
+        if (seen[index] || value != seed) continue;
         seen[index] = true;
         plot(pixels.pixel(p.x, p.y), color, drawMode);
         changed.left = std::min(changed.left, p.x);
@@ -688,8 +697,7 @@ void CDrawContext::floodFill(const CPoint& start)
 
 long CDrawContext::getStringWidth(const char* string)
 {
-    if (!string || !targetImpl)
-        return 0;
+    if (!string || !targetImpl) return 0;
     cairo_text_extents_t extents;
     cairo_text_extents(targetImpl->cr, textForCairo(string).c_str(), &extents);
     return std::lround(extents.x_advance);
@@ -697,8 +705,7 @@ long CDrawContext::getStringWidth(const char* string)
 
 void CDrawContext::drawString(const char* string, const CRect& rect, short opaque, CHoriTxtAlign hAlign)
 {
-    if (!string || !targetImpl)
-        return;
+    if (!string || !targetImpl) return;
     CRect r = rect;
     r.offset(offset.x, offset.y);
     cairo_t* cr = targetImpl->cr;
@@ -729,7 +736,8 @@ void CDrawContext::drawString(const char* string, const CRect& rect, short opaqu
     cairo_save(cr);
     cairo_rectangle(cr, r.left, r.top, r.width(), r.height());
     cairo_clip(cr);
-    if (opaque) {
+    if (opaque)
+    {
         setSource(cr, fillColor);
         cairo_rectangle(cr, x, top, w, textHeight);
         cairo_fill(cr);
@@ -738,7 +746,8 @@ void CDrawContext::drawString(const char* string, const CRect& rect, short opaqu
     setSource(cr, fontColor);
     cairo_move_to(cr, x, baseline);
     cairo_show_text(cr, textForCairo(string).c_str());
-    if (fontStyle & kUnderlineFace) {
+    if (fontStyle & kUnderlineFace)
+    {
         const double y = baseline + std::max(1.0, std::round(font.descent / 3));
         cairo_rectangle(cr, x, y, w, std::max(1L, fontSize / 12L));
         cairo_fill(cr);
@@ -751,8 +760,7 @@ void CDrawContext::drawString(const char* string, const CRect& rect, short opaqu
 
 void CDrawContext::getMouseLocation(CPoint& point)
 {
-    if (!platformWindow)
-        return;
+    if (!platformWindow) return;
     const CPoint p = platformWindow->getPointerPosition();
     point = CPoint(p.x - offsetScreen.x, p.y - offsetScreen.y);
 }
@@ -770,17 +778,22 @@ long CDrawContext::getMouseButtons()
 
 PixelBuffer CDrawContext::getPixelBuffer()
 {
-    if (!targetImpl)
-        return {};
+    if (!targetImpl) return {};
     cairo_surface_flush(targetImpl->surface);
     return targetImpl->pixels;
 }
 
-CBitmap* CDrawContext::getBitmap() { return nullptr; }
+CBitmap* CDrawContext::getBitmap()
+{
+    return nullptr;
+}
 void CDrawContext::releaseBitmap() {}
-void* CDrawContext::getPort() { return targetImpl ? targetImpl->surface : nullptr; }
+void* CDrawContext::getPort()
+{
+    return targetImpl ? targetImpl->surface : nullptr;
+}
 
-}  // namespace VSTGUI
+} // namespace VSTGUI
 
 #if defined(__SANITIZE_ADDRESS__)
 // cairo keeps every toy font face, with its fontconfig pattern, for the life of the process and

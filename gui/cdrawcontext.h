@@ -11,14 +11,16 @@
 #include "gui/creferencecounter.h"
 #include "gui/platform.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 class CBitmap;
 class CFrame;
 
 /// Index into the standard font table; outside 0..7 means kFontSystem (a fixed underlying
 /// type keeps any index a caller passes a valid value).
-enum CFont : std::int32_t {
+enum CFont : std::int32_t
+{
     kFontSystem = 0,
     kFontVeryBig,
     kFontBig,
@@ -39,10 +41,17 @@ extern const char* const gMacXfontNames[kFontCount];
 #endif
 
 /// Font style bits.
-enum CTxtFace : std::int32_t { kNormalFace = 0, kBoldFace = 1, kItalicFace = 2, kUnderlineFace = 4 };
+enum CTxtFace : std::int32_t
+{
+    kNormalFace = 0,
+    kBoldFace = 1,
+    kItalicFace = 2,
+    kUnderlineFace = 4
+};
 
 /// Mouse buttons and modifiers, reported together as one bit set.
-enum CButton : std::int32_t {
+enum CButton : std::int32_t
+{
     kMouseLeftButton = 1,
     kMouseMiddleButton = 2,
     kMouseRightButton = 4,
@@ -52,12 +61,33 @@ enum CButton : std::int32_t {
     kModifierSystem = 64
 };
 
-enum CLineStyle : std::int32_t { kLineSolid = 0, kLineOnOffDash };
-enum CDrawMode : std::int32_t { kCopyMode = 0, kOrMode, kXorMode, kAntialias };
-enum CHoriTxtAlign : std::int32_t { kLeftText = 0, kCenterText, kRightText };
-enum CDrawStyle : std::int32_t { kDrawStroked = 0, kDrawFilled, kDrawFilledAndStroked };
+enum CLineStyle : std::int32_t
+{
+    kLineSolid = 0,
+    kLineOnOffDash
+};
+enum CDrawMode : std::int32_t
+{
+    kCopyMode = 0,
+    kOrMode,
+    kXorMode,
+    kAntialias
+};
+enum CHoriTxtAlign : std::int32_t
+{
+    kLeftText = 0,
+    kCenterText,
+    kRightText
+};
+enum CDrawStyle : std::int32_t
+{
+    kDrawStroked = 0,
+    kDrawFilled,
+    kDrawFilledAndStroked
+};
 
-class CDrawContext : public CReferenceCounter {
+class CDrawContext : public CReferenceCounter
+{
 public:
     /// A context on a frame's window. On Linux `systemContext` is the frame's PlatformWindow*
     /// (null: the frame's own, if it has one). Without a window there is no target: drawing
@@ -112,7 +142,8 @@ public:
 
     // Text.
     long getStringWidth(const char* string);
-    void drawString(const char* string, const CRect& rect, short opaque = false, CHoriTxtAlign hAlign = kCenterText);
+    void drawString(const char* string, const CRect& rect, short opaque = false,
+                    CHoriTxtAlign hAlign = kCenterText);
 
     // Mouse, read from the platform at the moment of the call.
     void getMouseLocation(CPoint& point);
@@ -183,4 +214,4 @@ private:
     long fontCreations = 0;
 };
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

@@ -6,21 +6,27 @@
 #include "gui/cbitmap.h"
 #include "gui/pixelops.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-namespace {
+namespace
+{
 
 /// Anything larger is a caller's mistake; refusing it keeps an allocation from taking the host down.
 constexpr long kMaxSide = 32768;
 
-bool sensibleSize(long width, long height) { return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide; }
+bool sensibleSize(long width, long height)
+{
+    return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide;
+}
 
-}  // namespace
+} // namespace
 
 COffscreenContext::COffscreenContext(CFrame* frame, long width_, long height_, const CColor background)
     : CDrawContext(frame), width(width_), height(height_)
 {
-    if (sensibleSize(width, height)) {
+    if (sensibleSize(width, height))
+    {
         pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
         buffer = PixelBuffer{pixels.data(), static_cast<int>(width), static_cast<int>(height),
                              static_cast<int>(width * 4)};
@@ -41,12 +47,14 @@ COffscreenContext::COffscreenContext(CDrawContext* context, CBitmap* bitmap_, bo
 {
     width = bitmap ? bitmap->getWidth() : 20;
     height = bitmap ? bitmap->getHeight() : 20;
-    if (bitmap)
-        bitmap->remember();
+    if (bitmap) bitmap->remember();
     PixelBuffer source = bitmap ? bitmap->getHandle() : PixelBuffer{};
-    if (drawInBitmap && source.isValid()) {
+    if (drawInBitmap && source.isValid())
+    {
         buffer = source;
-    } else if (sensibleSize(width, height)) {
+    }
+    else if (sensibleSize(width, height))
+    {
         pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
         buffer = PixelBuffer{pixels.data(), static_cast<int>(width), static_cast<int>(height),
                              static_cast<int>(width * 4)};
@@ -61,23 +69,23 @@ COffscreenContext::COffscreenContext(CDrawContext* context, CBitmap* bitmap_, bo
 
 COffscreenContext::~COffscreenContext()
 {
-    if (bitmap)
-        bitmap->forget();
+    if (bitmap) bitmap->forget();
 }
 
 void COffscreenContext::releaseBitmap() {}
 
-PixelBuffer COffscreenContext::getPixelBuffer() { return CDrawContext::getPixelBuffer(); }
+PixelBuffer COffscreenContext::getPixelBuffer()
+{
+    return CDrawContext::getPixelBuffer();
+}
 
 void COffscreenContext::copyFrom(CDrawContext* dest, CRect destRect, CPoint srcOffset)
 {
-    if (!dest)
-        return;
+    if (!dest) return;
     PixelBuffer source = getPixelBuffer();
     PixelBuffer target;
     CRect clip;
-    if (!source.isValid() || !dest->beginPixelAccess(target, clip))
-        return;
+    if (!source.isValid() || !dest->beginPixelAccess(target, clip)) return;
     destRect.offset(dest->offset.x, dest->offset.y);
     const auto plan = pixelops::planCopy(source, srcOffset, destRect.width(), destRect.height(), target,
                                          CPoint(destRect.left, destRect.top), clip);
@@ -87,18 +95,17 @@ void COffscreenContext::copyFrom(CDrawContext* dest, CRect destRect, CPoint srcO
 
 void COffscreenContext::copyTo(CDrawContext* src, CRect& srcRect, CPoint destOffset)
 {
-    if (!src || src == this)
-        return;
+    if (!src || src == this) return;
     PixelBuffer source = src->getPixelBuffer();
     PixelBuffer target;
     CRect clip;
-    if (!source.isValid() || !beginPixelAccess(target, clip))
-        return;
-    const CPoint origin(static_cast<long>(srcRect.left) + src->offset.x, static_cast<long>(srcRect.top) + src->offset.y);
-    const auto plan = pixelops::planCopy(source, origin, srcRect.width(), srcRect.height(), target,
-                                         destOffset, clip);
+    if (!source.isValid() || !beginPixelAccess(target, clip)) return;
+    const CPoint origin(static_cast<long>(srcRect.left) + src->offset.x,
+                        static_cast<long>(srcRect.top) + src->offset.y);
+    const auto plan =
+        pixelops::planCopy(source, origin, srcRect.width(), srcRect.height(), target, destOffset, clip);
     pixelops::copyPixels(source, target, plan, pixelops::CopyMode::Replace);
     endPixelAccess(plan.dest);
 }
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

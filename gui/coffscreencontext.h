@@ -6,9 +6,11 @@
 
 #include "gui/cdrawcontext.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-class COffscreenContext : public CDrawContext {
+class COffscreenContext : public CDrawContext
+{
 public:
     /// A width x height buffer, every pixel painted with `background`, which stays the fill and frame colour.
     COffscreenContext(CFrame* frame, long width, long height, const CColor background = kBlackCColor);
@@ -38,4 +40,4 @@ private:
     PixelBuffer buffer;
 };
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

@@ -4,11 +4,13 @@
 
 #include <cstdint>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 struct CRect;
 
-struct CPoint {
+struct CPoint
+{
     std::int32_t x = 0;
     std::int32_t y = 0;
 
@@ -29,6 +31,6 @@ struct CPoint {
     constexpr bool operator==(const CPoint&) const = default;
 };
 
-}  // namespace VSTGUI
+} // namespace VSTGUI
 
 #include "gui/crect.h"

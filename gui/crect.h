@@ -7,9 +7,11 @@
 
 #include "gui/cpoint.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-struct CRect {
+struct CRect
+{
     std::int32_t left = 0;
     std::int32_t top = 0;
     std::int32_t right = 0;
@@ -83,16 +85,17 @@ struct CRect {
         top = std::max(top, other.top);
         right = std::min(right, other.right);
         bottom = std::min(bottom, other.bottom);
-        if (bottom < top)
-            bottom = top;
-        if (right < left)
-            right = left;
+        if (bottom < top) bottom = top;
+        if (right < left) right = left;
         return *this;
     }
 
     constexpr bool operator==(const CRect&) const = default;
 };
 
-constexpr bool CPoint::isInside(const CRect& r) const { return r.pointInsideInclusive(*this); }
+constexpr bool CPoint::isInside(const CRect& r) const
+{
+    return r.pointInsideInclusive(*this);
+}
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
-class CReferenceCounter {
+class CReferenceCounter
+{
 public:
     CReferenceCounter() = default;
     CReferenceCounter(const CReferenceCounter&) = delete;
@@ -16,8 +18,7 @@ public:
     /// Drops one reference; the object deletes itself when none is left.
     virtual void forget()
     {
-        if (--referenceCount == 0)
-            delete this;
+        if (--referenceCount == 0) delete this;
     }
 
     /// Takes one more reference.
@@ -29,4 +30,4 @@ private:
     std::int32_t referenceCount = 1;
 };
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

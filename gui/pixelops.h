@@ -8,7 +8,8 @@
 #include "gui/crect.h"
 #include "gui/platform.h"
 
-namespace VSTGUI::pixelops {
+namespace VSTGUI::pixelops
+{
 
 /// The colour as the four bytes a buffer stores (B, G, R, A, premultiplied, rounded).
 void storeColor(std::uint8_t* pixel, CColor color);
@@ -23,7 +24,8 @@ CRect boundToBuffer(CRect area, const PixelBuffer& buffer);
 
 /// Where a copy of a source region lands, after clipping both sides: `source` in the source
 /// buffer's coordinates, `dest` the same size in the destination's. Empty when nothing is left.
-struct CopyPlan {
+struct CopyPlan
+{
     CRect source;
     CRect dest;
     bool isEmpty() const { return dest.isEmpty(); }
@@ -31,15 +33,20 @@ struct CopyPlan {
 
 /// Plans copying the width x height region starting at `sourceOrigin` of `source` to `destOrigin`,
 /// keeping both sides inside their buffers and the destination inside `destClip`, whatever the numbers.
-CopyPlan planCopy(const PixelBuffer& source, CPoint sourceOrigin, long width, long height, const PixelBuffer& dest,
-                  CPoint destOrigin, const CRect& destClip);
+CopyPlan planCopy(const PixelBuffer& source, CPoint sourceOrigin, long width, long height,
+                  const PixelBuffer& dest, CPoint destOrigin, const CRect& destClip);
 
 /// How copied pixels meet the destination.
-enum class CopyMode { Replace, BlendOver, SkipKeyColor };
+enum class CopyMode
+{
+    Replace,
+    BlendOver,
+    SkipKeyColor
+};
 
 /// Carries out a plan. BlendOver uses `opacity`; SkipKeyColor leaves out source pixels whose
 /// straight red, green and blue equal `key`.
 void copyPixels(const PixelBuffer& source, const PixelBuffer& dest, const CopyPlan& plan, CopyMode mode,
                 unsigned opacity = 255, CColor key = kTransparentCColor);
 
-}  // namespace VSTGUI::pixelops
+} // namespace VSTGUI::pixelops

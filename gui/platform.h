@@ -9,12 +9,14 @@
 #include "gui/cpoint.h"
 #include "gui/crect.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 /// 32-bit pixels as drawing targets hold them: premultiplied alpha, bytes blue, green,
 /// red, alpha in memory (cairo ARGB32 on little-endian machines, the bytes of a Windows
 /// 32-bit DIB), rows top-down and `stride` bytes apart. A view, never an owner.
-struct PixelBuffer {
+struct PixelBuffer
+{
     std::uint8_t* data = nullptr;
     int width = 0;
     int height = 0;
@@ -30,7 +32,8 @@ struct PixelBuffer {
 
 /// What a platform window reports. CFrame implements it; the window calls it only from
 /// drainEvents, on the GUI thread.
-class PlatformWindowListener {
+class PlatformWindowListener
+{
 public:
     /// The window needs `updateRect` (window coordinates) painted; draw it and flush it.
     virtual void onPlatformPaint(const CRect& updateRect) = 0;
@@ -46,7 +49,8 @@ protected:
 };
 
 /// A child window inside the host's parent window. Destroying the object destroys the window.
-class PlatformWindow {
+class PlatformWindow
+{
 public:
     virtual ~PlatformWindow() = default;
 
@@ -73,7 +77,8 @@ public:
 
 /// One platform connection per frame (X11: its own Display), so several plug-in
 /// instances can live in one process: nothing here is process-wide.
-class Platform {
+class Platform
+{
 public:
     virtual ~Platform() = default;
 
@@ -95,7 +100,8 @@ public:
 std::unique_ptr<Platform> createPlatform();
 
 /// PNG bytes embedded under a resource number; `data` null when there is none.
-struct ResourceBytes {
+struct ResourceBytes
+{
     const unsigned char* data = nullptr;
     std::size_t size = 0;
 };
@@ -103,4 +109,4 @@ struct ResourceBytes {
 /// Looks up the embedded image `id` (resources/bmpNNNNN.png, built into sorvelt_resources).
 ResourceBytes findPngResource(long id);
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

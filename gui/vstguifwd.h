@@ -1,7 +1,8 @@
 // Forward declarations of the toolkit's classes, for headers that only pass pointers.
 #pragma once
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 struct CPoint;
 struct CRect;
@@ -19,4 +20,4 @@ class PlatformWindow;
 class PlatformWindowListener;
 struct PixelBuffer;
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

@@ -3,13 +3,13 @@
 
 #include <cstring>
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 std::unique_ptr<PlatformWindow> HeadlessPlatform::createWindow(void* parent, int width, int height,
                                                                PlatformWindowListener& listener)
 {
-    if (!parent || width <= 0 || height <= 0)
-        return nullptr;
+    if (!parent || width <= 0 || height <= 0) return nullptr;
     return std::make_unique<HeadlessWindow>(*this, parent, width, height, listener);
 }
 
@@ -17,8 +17,7 @@ void HeadlessPlatform::sleep(std::uint32_t milliseconds)
 {
     ticks += milliseconds;
     slept += milliseconds;
-    if (onSleep)
-        onSleep(ticks);
+    if (onSleep) onSleep(ticks);
 }
 
 void HeadlessPlatform::scriptMouse(std::initializer_list<MouseState> states)
@@ -28,13 +27,16 @@ void HeadlessPlatform::scriptMouse(std::initializer_list<MouseState> states)
     scriptRunning = true;
 }
 
-void HeadlessPlatform::scriptMouse(const MouseState& state) { scriptMouse({state}); }
+void HeadlessPlatform::scriptMouse(const MouseState& state)
+{
+    scriptMouse({state});
+}
 
 long HeadlessPlatform::readMouseButtons()
 {
-    if (!scriptRunning)
-        return current.buttons;
-    if (script.empty()) {
+    if (!scriptRunning) return current.buttons;
+    if (script.empty())
+    {
         // The script is over: the button is up where the pointer was last seen.
         current.buttons = 0;
         scriptRunning = false;
@@ -70,8 +72,10 @@ void HeadlessWindow::drainEvents()
     // Events posted while draining wait for the next drain, as a real queue would.
     std::deque<Event> batch;
     batch.swap(events);
-    for (const Event& e : batch) {
-        switch (e.kind) {
+    for (const Event& e : batch)
+    {
+        switch (e.kind)
+        {
         case Event::Paint:
             listener.onPlatformPaint(e.rect);
             break;
@@ -83,27 +87,38 @@ void HeadlessWindow::drainEvents()
             break;
         case Event::Destroy:
             listener.onPlatformDestroyed();
-            return;  // the listener may have destroyed this window
+            return; // the listener may have destroyed this window
         }
     }
 }
 
 PixelBuffer HeadlessWindow::getSurface()
 {
-    if (pixels.empty())
-        return {};
+    if (pixels.empty()) return {};
     return PixelBuffer{pixels.data(), width, height, width * 4};
 }
 
-void HeadlessWindow::flush(const CRect& rect) { flushed.push_back(rect); }
+void HeadlessWindow::flush(const CRect& rect)
+{
+    flushed.push_back(rect);
+}
 
-void HeadlessWindow::postPaint(const CRect& rect) { events.push_back(Event{Event::Paint, rect, {}, 1, 0}); }
-void HeadlessWindow::postMouseDown(const CPoint& where) { events.push_back(Event{Event::MouseDown, {}, where, 1, 0}); }
+void HeadlessWindow::postPaint(const CRect& rect)
+{
+    events.push_back(Event{Event::Paint, rect, {}, 1, 0});
+}
+void HeadlessWindow::postMouseDown(const CPoint& where)
+{
+    events.push_back(Event{Event::MouseDown, {}, where, 1, 0});
+}
 void HeadlessWindow::postWheel(const CPoint& where, int axis, float distance)
 {
     events.push_back(Event{Event::Wheel, {}, where, axis, distance});
 }
-void HeadlessWindow::postDestroy() { events.push_back(Event{Event::Destroy, {}, {}, 1, 0}); }
+void HeadlessWindow::postDestroy()
+{
+    events.push_back(Event{Event::Destroy, {}, {}, 1, 0});
+}
 
 void HeadlessWindow::clearLogs()
 {
@@ -113,11 +128,10 @@ void HeadlessWindow::clearLogs()
 
 std::uint32_t HeadlessWindow::pixelAt(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= width || y >= height)
-        return 0;
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0;
     std::uint32_t value;
     std::memcpy(&value, &pixels[(static_cast<std::size_t>(y) * width + x) * 4], 4);
     return value;
 }
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

@@ -10,15 +10,18 @@
 
 #include "gui/platform.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 /// One scripted moment: the buttons and modifiers held, and where the pointer is.
-struct MouseState {
+struct MouseState
+{
     long buttons = 0;
     CPoint position;
 };
 
-class HeadlessPlatform : public Platform {
+class HeadlessPlatform : public Platform
+{
 public:
     std::unique_ptr<PlatformWindow> createWindow(void* parent, int width, int height,
                                                  PlatformWindowListener& listener) override;
@@ -59,9 +62,11 @@ private:
 
 /// A window without a screen: a pixel surface, a queue of events the test posts, and a log
 /// of what the toolkit asked of it.
-class HeadlessWindow : public PlatformWindow {
+class HeadlessWindow : public PlatformWindow
+{
 public:
-    HeadlessWindow(HeadlessPlatform& platform, void* parent, int width, int height, PlatformWindowListener& listener);
+    HeadlessWindow(HeadlessPlatform& platform, void* parent, int width, int height,
+                   PlatformWindowListener& listener);
 
     void resize(int width, int height) override;
     void invalidate(const CRect& rect) override;
@@ -87,8 +92,15 @@ public:
     std::uint32_t pixelAt(int x, int y) const;
 
 private:
-    struct Event {
-        enum Kind { Paint, MouseDown, Wheel, Destroy } kind;
+    struct Event
+    {
+        enum Kind
+        {
+            Paint,
+            MouseDown,
+            Wheel,
+            Destroy
+        } kind;
         CRect rect;
         CPoint where;
         int axis = 1;
@@ -106,4 +118,4 @@ private:
     std::vector<CRect> flushed;
 };
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

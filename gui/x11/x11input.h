@@ -8,7 +8,8 @@
 
 #include "gui/cpoint.h"
 
-namespace VSTGUI {
+namespace VSTGUI
+{
 
 /// X11 has no double-click setting; 400 ms is what desktop toolkits use by default.
 inline constexpr std::uint32_t kX11DoubleClickTime = 400;
@@ -26,4 +27,4 @@ CPoint queryPointerPosition(Display* display, Window window);
 std::uint32_t monotonicTicks();
 void sleepMilliseconds(std::uint32_t milliseconds);
 
-}  // namespace VSTGUI
+} // namespace VSTGUI

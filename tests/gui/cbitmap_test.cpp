@@ -14,7 +14,8 @@
 using namespace VSTGUI;
 using namespace drawtest;
 
-namespace {
+namespace
+{
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -49,10 +50,11 @@ testpng::Image image(int width, int colorType, int bitDepth, std::vector<Bytes> 
 
 TEST(CBitmapPng, EveryColourTypeDecodesToPremultipliedBlueGreenRedAlpha)
 {
-    struct Case {
+    struct Case
+    {
         const char* name;
         testpng::Image img;
-        std::vector<std::uint32_t> expected;  // first row, left to right
+        std::vector<std::uint32_t> expected; // first row, left to right
     };
     std::vector<Case> cases;
     cases.push_back({"1-bit grey",
@@ -67,12 +69,14 @@ TEST(CBitmapPng, EveryColourTypeDecodesToPremultipliedBlueGreenRedAlpha)
     cases.push_back({"grey-alpha",
                      image(2, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{200, 100, 50, 0}}),
                      {argb(100, pre(200, 100), pre(200, 100), pre(200, 100)), 0}});
-    cases.push_back({"RGB",
-                     image(2, PNG_COLOR_TYPE_RGB, 8, {{10, 20, 30, 255, 0, 128}}),
-                     {argb(255, pre(10, 255), pre(20, 255), pre(30, 255)), argb(255, 254, 0, pre(128, 255))}});
-    cases.push_back({"RGBA",
-                     image(3, PNG_COLOR_TYPE_RGB_ALPHA, 8, {{255, 255, 255, 255, 200, 100, 50, 0, 40, 80, 120, 128}}),
-                     {argb(255, 254, 254, 254), 0, argb(128, pre(40, 128), pre(80, 128), pre(120, 128))}});
+    cases.push_back(
+        {"RGB",
+         image(2, PNG_COLOR_TYPE_RGB, 8, {{10, 20, 30, 255, 0, 128}}),
+         {argb(255, pre(10, 255), pre(20, 255), pre(30, 255)), argb(255, 254, 0, pre(128, 255))}});
+    cases.push_back(
+        {"RGBA",
+         image(3, PNG_COLOR_TYPE_RGB_ALPHA, 8, {{255, 255, 255, 255, 200, 100, 50, 0, 40, 80, 120, 128}}),
+         {argb(255, 254, 254, 254), 0, argb(128, pre(40, 128), pre(80, 128), pre(120, 128))}});
     cases.push_back({"16-bit RGB keeps the high bytes",
                      image(1, PNG_COLOR_TYPE_RGB, 16, {{0x12, 0x34, 0xab, 0xcd, 0xff, 0xff}}),
                      {argb(255, pre(0x12, 255), pre(0xab, 255), 254)}});
@@ -91,9 +95,10 @@ TEST(CBitmapPng, EveryColourTypeDecodesToPremultipliedBlueGreenRedAlpha)
          {argb(255, 254, 0, 0), argb(255, 0, 254, 0), argb(255, pre(10, 255), pre(20, 255), pre(30, 255))}});
     testpng::Image keyed = palette;
     keyed.paletteAlpha = {0, 128};
-    cases.push_back({"palette with transparency",
-                     keyed,
-                     {0, argb(128, 0, pre(255, 128), 0), argb(255, pre(10, 255), pre(20, 255), pre(30, 255))}});
+    cases.push_back(
+        {"palette with transparency",
+         keyed,
+         {0, argb(128, 0, pre(255, 128), 0), argb(255, pre(10, 255), pre(20, 255), pre(30, 255))}});
     testpng::Image lowPalette = image(4, PNG_COLOR_TYPE_PALETTE, 2, {{0b00011011}});
     lowPalette.palette = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
     cases.push_back({"2-bit palette",
@@ -103,15 +108,18 @@ TEST(CBitmapPng, EveryColourTypeDecodesToPremultipliedBlueGreenRedAlpha)
     testpng::Image greyKey = image(2, PNG_COLOR_TYPE_GRAY, 8, {{7, 8}});
     greyKey.hasTransparentColor = true;
     greyKey.transparentColor.gray = 7;
-    cases.push_back({"grey with a transparent value", greyKey, {0, argb(255, pre(8, 255), pre(8, 255), pre(8, 255))}});
+    cases.push_back(
+        {"grey with a transparent value", greyKey, {0, argb(255, pre(8, 255), pre(8, 255), pre(8, 255))}});
     testpng::Image rgbKey = image(2, PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 1, 2, 4}});
     rgbKey.hasTransparentColor = true;
     rgbKey.transparentColor.red = 1;
     rgbKey.transparentColor.green = 2;
     rgbKey.transparentColor.blue = 3;
-    cases.push_back({"RGB with a transparent colour", rgbKey, {0, argb(255, pre(1, 255), pre(2, 255), pre(4, 255))}});
+    cases.push_back(
+        {"RGB with a transparent colour", rgbKey, {0, argb(255, pre(1, 255), pre(2, 255), pre(4, 255))}});
 
-    for (auto& c : cases) {
+    for (auto& c : cases)
+    {
         const Bytes png = testpng::encode(c.img);
         CBitmap bitmap;
         ASSERT_TRUE(bitmap.loadFromPNG(png.data(), png.size())) << c.name;
@@ -129,7 +137,8 @@ TEST(CBitmapPng, RowsKeepTheirOrderAndInterlacingDecodesTheSame)
     std::vector<std::uint8_t> quads;
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 7; ++x)
-            quads.insert(quads.end(), {static_cast<std::uint8_t>(x * 30), static_cast<std::uint8_t>(y * 25), 77, 255});
+            quads.insert(quads.end(),
+                         {static_cast<std::uint8_t>(x * 30), static_cast<std::uint8_t>(y * 25), 77, 255});
     testpng::Image plain = testpng::rgba(7, 9, quads);
     testpng::Image interlaced = plain;
     interlaced.interlaced = true;
@@ -138,7 +147,8 @@ TEST(CBitmapPng, RowsKeepTheirOrderAndInterlacingDecodesTheSame)
     ASSERT_TRUE(first.loadFromPNG(a.data(), a.size()));
     ASSERT_TRUE(second.loadFromPNG(b.data(), b.size()));
     for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 7; ++x) {
+        for (int x = 0; x < 7; ++x)
+        {
             EXPECT_EQ(bitmapPixel(first, x, y), argb(255, pre(x * 30, 255), pre(y * 25, 255), pre(77, 255)));
             EXPECT_EQ(bitmapPixel(second, x, y), bitmapPixel(first, x, y));
         }
@@ -161,7 +171,8 @@ TEST(CBitmapPng, BrokenFilesFailCleanly)
     cases.push_back({"not a PNG", badSignature});
     Bytes huge = good;
     // IHDR width and height (bytes 16..23) set to 60000 x 60000 with a CRC that no longer fits.
-    for (int i : {16, 20}) {
+    for (int i : {16, 20})
+    {
         huge[i] = 0;
         huge[i + 1] = 0;
         huge[i + 2] = 0xea;
@@ -169,7 +180,8 @@ TEST(CBitmapPng, BrokenFilesFailCleanly)
     }
     cases.push_back({"absurd size", huge});
 
-    for (const auto& [name, bytes] : cases) {
+    for (const auto& [name, bytes] : cases)
+    {
         CBitmap bitmap;
         ASSERT_TRUE(bitmap.loadFromPNG(good.data(), good.size()));
         EXPECT_FALSE(bitmap.loadFromPNG(bytes.data(), bytes.size())) << name;
@@ -192,7 +204,8 @@ TEST(CBitmapResources, EmbeddedImagesLoadByNumberAndMissingOnesStayEmpty)
     EXPECT_EQ(background->getTransparentColor(), kTransparentCColor);
     background->forget();
 
-    for (long id : {0L, 127L, 135L, 99999L, -128L}) {
+    for (long id : {0L, 127L, 135L, 99999L, -128L})
+    {
         CBitmap missing(id);
         EXPECT_FALSE(missing.isLoaded()) << id;
         EXPECT_EQ(missing.getWidth(), 0) << id;
@@ -225,10 +238,11 @@ TEST(CBitmapDraw, StripFramesBySourceOffsetAndNothingFromOutsideTheImage)
     const std::uint32_t red = argb(255, 254, 0, 0), green = argb(255, 0, 254, 0), blue = argb(255, 0, 0, 254);
     const std::uint32_t grey = 0xff7f7f7fu;
 
-    struct Case {
+    struct Case
+    {
         const char* name;
         CPoint offset;
-        std::uint32_t top, bottom;  // the two rows of the 2 x 2 destination
+        std::uint32_t top, bottom; // the two rows of the 2 x 2 destination
     };
     const Case cases[] = {
         {"frame 0", CPoint(0, 0), red, red},
@@ -240,12 +254,14 @@ TEST(CBitmapDraw, StripFramesBySourceOffsetAndNothingFromOutsideTheImage)
         {"far past the end", CPoint(0, 600), grey, grey},
         {"above the start", CPoint(0, -1), grey, red},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         COffscreenContext context(nullptr, 6, 6, kGreyCColor);
         CRect rect(2, 2, 4, 4);
         bitmap.draw(&context, rect, c.offset);
         EXPECT_EQ(mismatches(context,
-                             [&](int x, int y) {
+                             [&](int x, int y)
+                             {
                                  if (x >= 2 && x < 4 && y == 2) return c.top;
                                  if (x >= 2 && x < 4 && y == 3) return c.bottom;
                                  return grey;
@@ -260,7 +276,8 @@ TEST(CBitmapDraw, AlphaImagesAreCompositedWithTheOverallOpacity)
     const Bytes png = testpng::encode(testpng::rgba(2, 1, {255, 255, 255, 255, 0, 0, 255, 128}));
     CBitmap bitmap;
     ASSERT_TRUE(bitmap.loadFromPNG(png.data(), png.size()));
-    auto blendOnto = [&](int way, unsigned char alpha) {
+    auto blendOnto = [&](int way, unsigned char alpha)
+    {
         COffscreenContext context(nullptr, 2, 1, kRedCColor);
         CRect rect(0, 0, 2, 1);
         if (way == 0)
@@ -316,10 +333,9 @@ TEST(CBitmapDraw, DrawingHonoursTheContextOffsetAndClip)
     context.setClipRect(CRect(0, 0, 1, 8));
     CRect rect(0, 0, 2, 2);
     bitmap.draw(&context, rect, CPoint(0, 2));
-    EXPECT_EQ(
-        mismatches(context,
-                   [](int x, int y) { return x == 3 && (y == 3 || y == 4) ? argb(255, 0, 254, 0) : 0xff7f7f7fu; }),
-        "");
+    EXPECT_EQ(mismatches(context, [](int x, int y)
+                         { return x == 3 && (y == 3 || y == 4) ? argb(255, 0, 254, 0) : 0xff7f7f7fu; }),
+              "");
 }
 
 TEST(CBitmapDraw, ExtremeRectanglesAndOffsetsAreSafe)
@@ -333,7 +349,8 @@ TEST(CBitmapDraw, ExtremeRectanglesAndOffsetsAreSafe)
                               CRect(2000000000, 0, -2000000000, 4), CRect(0, 0, 2, 2)};
     const CPoint offsets[] = {CPoint(-2000000000, 0), CPoint(2000000000, 2000000000), CPoint(0, 0)};
     for (CRect rect : extremes)
-        for (const CPoint& offset : offsets) {
+        for (const CPoint& offset : offsets)
+        {
             bitmap.draw(&context, rect, offset);
             bitmap.drawAlphaBlend(&context, rect, offset, 100);
             context.copyFrom(&other, rect, offset);
@@ -341,11 +358,13 @@ TEST(CBitmapDraw, ExtremeRectanglesAndOffsetsAreSafe)
             context.fillRect(rect);
         }
     // Whatever landed came from the image or the background: nothing was read from outside them.
-    const std::uint32_t allowed[] = {0xff7f7f7fu, argb(255, 254, 0, 0), argb(255, 0, 254, 0), argb(255, 0, 0, 254)};
+    const std::uint32_t allowed[] = {0xff7f7f7fu, argb(255, 254, 0, 0), argb(255, 0, 254, 0),
+                                     argb(255, 0, 0, 254)};
     for (auto* c : {&context, &other})
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x)
-                EXPECT_NE(std::find(std::begin(allowed), std::end(allowed), pixelOf(*c, x, y)), std::end(allowed));
+                EXPECT_NE(std::find(std::begin(allowed), std::end(allowed), pixelOf(*c, x, y)),
+                          std::end(allowed));
 }
 
 TEST(CBitmap, DisposeEmptiesTheImage)
@@ -359,4 +378,4 @@ TEST(CBitmap, DisposeEmptiesTheImage)
     EXPECT_FALSE(bitmap.getHandle().isValid());
 }
 
-}  // namespace
+} // namespace

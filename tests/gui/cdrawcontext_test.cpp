@@ -11,9 +11,11 @@
 using namespace VSTGUI;
 using namespace drawtest;
 
-namespace {
+namespace
+{
 
-struct Canvas {
+struct Canvas
+{
     COffscreenContext context{nullptr, 16, 16, kBlackCColor};
 };
 
@@ -56,7 +58,8 @@ TEST(CDrawContext, ContextWithoutTargetDrawsNothingAndDoesNotCrash)
 TEST(CDrawContext, RectangleCoverage)
 {
     // (2,3)-(7,9): which pixels each operation changes.
-    struct Case {
+    struct Case
+    {
         const char* name;
         std::function<void(CDrawContext&)> draw;
         std::function<std::uint32_t(int, int)> expected;
@@ -74,21 +77,25 @@ TEST(CDrawContext, RectangleCoverage)
          [](int x, int y) { return inside(x, y, 2, 3, 7, 9) ? kRed : kBlack; }},
         {"stroked drawRect runs through columns left and right-1, rows top and bottom-1",
          [&](CDrawContext& c) { c.drawRect(r, kDrawStroked); },
-         [](int x, int y) { return inside(x, y, 2, 3, 7, 9) && !inside(x, y, 3, 4, 6, 8) ? kGreen : kBlack; }},
+         [](int x, int y)
+         { return inside(x, y, 2, 3, 7, 9) && !inside(x, y, 3, 4, 6, 8) ? kGreen : kBlack; }},
         {"filled and stroked: the outline over the fill",
          [&](CDrawContext& c) { c.drawRect(r, kDrawFilledAndStroked); },
-         [](int x, int y) {
+         [](int x, int y)
+         {
              if (inside(x, y, 3, 4, 6, 8)) return kRed;
              return inside(x, y, 2, 3, 7, 9) ? kGreen : kBlack;
          }},
         {"an empty rectangle changes nothing",
-         [&](CDrawContext& c) {
+         [&](CDrawContext& c)
+         {
              c.fillRect(CRect(5, 5, 5, 9));
              c.drawRect(CRect(5, 5, 3, 9), kDrawFilled);
          },
          [](int, int) { return kBlack; }},
     };
-    for (const auto& test : cases) {
+    for (const auto& test : cases)
+    {
         Canvas canvas;
         canvas.context.setFillColor(kRedCColor);
         canvas.context.setFrameColor(kGreenCColor);
@@ -99,7 +106,8 @@ TEST(CDrawContext, RectangleCoverage)
 
 TEST(CDrawContext, LinesLeaveOutTheirEndPixel)
 {
-    struct Case {
+    struct Case
+    {
         CPoint from, to;
         std::vector<CPoint> covered;
     };
@@ -110,12 +118,14 @@ TEST(CDrawContext, LinesLeaveOutTheirEndPixel)
         {CPoint(1, 1), CPoint(4, 4), {{1, 1}, {2, 2}, {3, 3}}},
         {CPoint(3, 3), CPoint(3, 3), {}},
     };
-    for (const auto& test : cases) {
+    for (const auto& test : cases)
+    {
         Canvas canvas;
         canvas.context.setFrameColor(kGreenCColor);
         canvas.context.moveTo(test.from);
         canvas.context.lineTo(test.to);
-        auto expected = [&](int x, int y) {
+        auto expected = [&](int x, int y)
+        {
             for (const auto& p : test.covered)
                 if (p.x == x && p.y == y) return kGreen;
             return kBlack;
@@ -139,10 +149,9 @@ TEST(CDrawContext, ConnectedAndSeparateLines)
     a.context.setFrameColor(kGreenCColor);
     const CPoint path[] = {CPoint(1, 1), CPoint(4, 1), CPoint(4, 4)};
     a.context.polyLine(path, 3);
-    EXPECT_EQ(mismatches(a.context,
-                         [](int x, int y) {
-                             return (y == 1 && x >= 1 && x <= 4) || (x == 4 && y >= 1 && y <= 3) ? kGreen : kBlack;
-                         }),
+    EXPECT_EQ(mismatches(
+                  a.context, [](int x, int y)
+                  { return (y == 1 && x >= 1 && x <= 4) || (x == 4 && y >= 1 && y <= 3) ? kGreen : kBlack; }),
               "");
 
     Canvas b;
@@ -150,10 +159,9 @@ TEST(CDrawContext, ConnectedAndSeparateLines)
     const CPoint pairs[] = {CPoint(0, 0), CPoint(3, 0), CPoint(0, 2), CPoint(0, 5)};
     const long count = 2;
     b.context.drawLines(pairs, count);
-    EXPECT_EQ(
-        mismatches(b.context,
-                   [](int x, int y) { return (y == 0 && x < 3) || (x == 0 && y >= 2 && y < 5) ? kGreen : kBlack; }),
-        "");
+    EXPECT_EQ(mismatches(b.context, [](int x, int y)
+                         { return (y == 0 && x < 3) || (x == 0 && y >= 2 && y < 5) ? kGreen : kBlack; }),
+              "");
 }
 
 TEST(CDrawContext, OffsetShiftsEveryOperation)
@@ -167,7 +175,8 @@ TEST(CDrawContext, OffsetShiftsEveryOperation)
     canvas.context.lineTo(CPoint(2, 5));
     canvas.context.drawPoint(CPoint(8, 8), kBlueCColor);
     EXPECT_EQ(mismatches(canvas.context,
-                         [](int x, int y) {
+                         [](int x, int y)
+                         {
                              if (inside(x, y, 4, 2, 7, 5)) return kRed;
                              if (y == 7 && (x == 4 || x == 5)) return kGreen;
                              return x == 12 && y == 10 ? kBlue : kBlack;
@@ -189,8 +198,10 @@ TEST(CDrawContext, ClipLimitsDrawingAndIsReportedInCallerSpace)
     canvas.context.drawRect(CRect(-2, -2, 20, 20), kDrawFilled);
     canvas.context.setFrameColor(kGreenCColor);
     canvas.context.moveTo(CPoint(-5, 7));
-    canvas.context.lineTo(CPoint(20, 7));  // entirely below the clip
-    EXPECT_EQ(mismatches(canvas.context, [](int x, int y) { return inside(x, y, 3, 1, 7, 6) ? kRed : kBlack; }), "");
+    canvas.context.lineTo(CPoint(20, 7)); // entirely below the clip
+    EXPECT_EQ(
+        mismatches(canvas.context, [](int x, int y) { return inside(x, y, 3, 1, 7, 6) ? kRed : kBlack; }),
+        "");
 
     canvas.context.offset = CPoint(0, 0);
     canvas.context.resetClipRect();
@@ -206,7 +217,8 @@ TEST(CDrawContext, DashedLineSkipsEveryOtherPixel)
     canvas.context.setLineStyle(kLineOnOffDash);
     canvas.context.moveTo(CPoint(0, 0));
     canvas.context.lineTo(CPoint(8, 0));
-    EXPECT_EQ(mismatches(canvas.context, [](int x, int y) { return y == 0 && x < 8 && x % 2 == 0 ? kGreen : kBlack; }),
+    EXPECT_EQ(mismatches(canvas.context,
+                         [](int x, int y) { return y == 0 && x < 8 && x % 2 == 0 ? kGreen : kBlack; }),
               "");
 }
 
@@ -218,7 +230,8 @@ TEST(CDrawContext, FloodFillStopsAtOtherColours)
     canvas.context.setFillColor(kRedCColor);
     canvas.context.floodFill(CPoint(4, 4));
     EXPECT_EQ(mismatches(canvas.context,
-                         [](int x, int y) {
+                         [](int x, int y)
+                         {
                              if (inside(x, y, 3, 3, 7, 7)) return kRed;
                              return inside(x, y, 2, 2, 8, 8) ? kGreen : kBlack;
                          }),
@@ -229,12 +242,12 @@ TEST(CDrawContext, SetFontBuildsThePlatformFontOnlyOnChange)
 {
     COffscreenContext context(nullptr, 8, 8);
     const long initial = context.getFontCreationCount();
-    EXPECT_EQ(initial, 1);  // the system font of the initial state
+    EXPECT_EQ(initial, 1); // the system font of the initial state
 
     context.setFont(kFontNormal);
     EXPECT_EQ(context.getFontCreationCount(), initial + 1);
     context.setFont(kFontNormal);
-    context.setFont(kFontNormal, gStandardFontSize[kFontNormal]);  // size 0 means this size
+    context.setFont(kFontNormal, gStandardFontSize[kFontNormal]); // size 0 means this size
     EXPECT_EQ(context.getFontCreationCount(), initial + 1);
 
     context.setFont(kFontNormal, 0, kBoldFace);
@@ -246,7 +259,8 @@ TEST(CDrawContext, SetFontBuildsThePlatformFontOnlyOnChange)
 
 TEST(CDrawContext, FontIndexOutsideTheTableSelectsTheSystemFont)
 {
-    for (int index : {9, 8, -1, 1000}) {
+    for (int index : {9, 8, -1, 1000})
+    {
         COffscreenContext context(nullptr, 8, 8);
         context.setFont(kFontBig);
         context.setFont(static_cast<CFont>(index));
@@ -273,7 +287,8 @@ std::pair<int, int> inkColumns(CDrawContext& context)
     int first = -1, last = -1;
     for (int x = 0; x < pixels.width; ++x)
         for (int y = 0; y < pixels.height; ++y)
-            if (pixelOf(context, x, y) != kBlack) {
+            if (pixelOf(context, x, y) != kBlack)
+            {
                 if (first < 0) first = x;
                 last = x;
                 break;
@@ -298,11 +313,13 @@ TEST(CDrawContext, StringWidthGrowsWithTextAndFont)
 TEST(CDrawContext, DrawStringAlignsAndStaysInsideItsRectangle)
 {
     const CRect rect(20, 4, 80, 24);
-    struct Case {
+    struct Case
+    {
         CHoriTxtAlign align;
         const char* text;
     };
-    for (const auto& c : {Case{kLeftText, "12"}, Case{kCenterText, "12"}, Case{kRightText, "12"}}) {
+    for (const auto& c : {Case{kLeftText, "12"}, Case{kCenterText, "12"}, Case{kRightText, "12"}})
+    {
         COffscreenContext context(nullptr, 100, 30, kBlackCColor);
         context.setFont(kFontNormal);
         context.setFontColor(kWhiteCColor);
@@ -322,7 +339,7 @@ TEST(CDrawContext, DrawStringAlignsAndStaysInsideItsRectangle)
     }
 }
 
-#if !SORVELT_MAC_FLAVOUR  // the Mac clips text to the clip rectangle only and has no opaque text
+#if !SORVELT_MAC_FLAVOUR // the Mac clips text to the clip rectangle only and has no opaque text
 TEST(CDrawContext, CentredStringWiderThanItsRectangleStartsLeftOfIt)
 {
     const CRect rect(40, 0, 60, 20);
@@ -352,7 +369,7 @@ TEST(CDrawContext, OpaqueStringPaintsItsBackgroundInTheFillColour)
         for (int y = 0; y < 20; ++y)
             ASSERT_NE(pixelOf(context, x, y), kBlue);
     context.drawString("ab", CRect(0, 0, 60, 20), true, kLeftText);
-    EXPECT_EQ(pixelOf(context, 1, 4), kBlue);  // the text box starts one pixel in, above the glyphs
+    EXPECT_EQ(pixelOf(context, 1, 4), kBlue); // the text box starts one pixel in, above the glyphs
     EXPECT_EQ(pixelOf(context, 0, 4), kBlack);
     context.drawString(nullptr, CRect(0, 0, 60, 20), true, kLeftText);
 }
@@ -372,7 +389,8 @@ TEST(CDrawContext, EightBitTextIsDrawnAndLeavesTheContextWorking)
     EXPECT_EQ(pixelOf(context, 0, 0), kRed);
 }
 
-struct NullListener : PlatformWindowListener {
+struct NullListener : PlatformWindowListener
+{
     void onPlatformPaint(const CRect&) override {}
     void onPlatformMouseDown(const CPoint&) override {}
     void onPlatformWheel(const CPoint&, int, float) override {}
@@ -388,7 +406,8 @@ TEST(CDrawContext, MouseComesFromThePlatformAtTheMomentOfTheCall)
     ASSERT_TRUE(window);
     CDrawContext context(nullptr, window.get());
     context.offsetScreen = CPoint(10, 5);
-    platform.scriptMouse({{kMouseLeftButton | kModifierShift, CPoint(12, 9)}, {kMouseLeftButton, CPoint(30, 7)}});
+    platform.scriptMouse(
+        {{kMouseLeftButton | kModifierShift, CPoint(12, 9)}, {kMouseLeftButton, CPoint(30, 7)}});
 
     CPoint where;
     EXPECT_EQ(context.getMouseButtons(), kMouseLeftButton | kModifierShift);
@@ -397,7 +416,7 @@ TEST(CDrawContext, MouseComesFromThePlatformAtTheMomentOfTheCall)
     EXPECT_EQ(context.getMouseButtons(), kMouseLeftButton);
     context.getMouseLocation(where);
     EXPECT_EQ(where, CPoint(20, 2));
-    EXPECT_EQ(context.getMouseButtons(), 0);  // the script ran out: button up
+    EXPECT_EQ(context.getMouseButtons(), 0); // the script ran out: button up
     context.getMouseLocation(where);
     EXPECT_EQ(where, CPoint(20, 2));
 }
@@ -414,7 +433,7 @@ TEST(CDrawContext, WindowContextDrawsIntoTheWindowAndFlushesWhenDone)
         CRect clip;
         EXPECT_EQ(context.getClipRect(clip), CRect(0, 0, 1000, 1000));
     }
-    EXPECT_TRUE(headless.getFlushed().empty());  // nothing drawn, nothing to show
+    EXPECT_TRUE(headless.getFlushed().empty()); // nothing drawn, nothing to show
     {
         CDrawContext context(nullptr, window.get());
         context.setFillColor(kRedCColor);
@@ -427,4 +446,4 @@ TEST(CDrawContext, WindowContextDrawsIntoTheWindowAndFlushesWhenDone)
     EXPECT_EQ(headless.pixelAt(3, 3), 0u);
 }
 
-}  // namespace
+} // namespace

@@ -8,14 +8,16 @@
 using namespace VSTGUI;
 using namespace drawtest;
 
-namespace {
+namespace
+{
 
 /// A context whose pixel (x, y) is 0xff00YYXX: every pixel tells where it came from.
 void paintCoordinates(COffscreenContext& context)
 {
     for (int y = 0; y < context.getHeight(); ++y)
         for (int x = 0; x < context.getWidth(); ++x)
-            context.drawPoint(CPoint(x, y), MakeCColor(0, static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x)));
+            context.drawPoint(CPoint(x, y),
+                              MakeCColor(0, static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x)));
 }
 
 std::uint32_t coordinate(int x, int y)
@@ -35,7 +37,8 @@ TEST(COffscreenContext, EveryPixelStartsInTheBackgroundColour)
 
 TEST(COffscreenContext, SillySizesGiveAnEmptyContext)
 {
-    for (auto [w, h] : {std::pair{0L, 5L}, std::pair{5L, -1L}, std::pair{100000L, 100000L}}) {
+    for (auto [w, h] : {std::pair{0L, 5L}, std::pair{5L, -1L}, std::pair{100000L, 100000L}})
+    {
         COffscreenContext context(nullptr, w, h, kRedCColor);
         EXPECT_FALSE(context.getPixelBuffer().isValid());
         context.fillRect(CRect(0, 0, 3, 3));
@@ -50,7 +53,8 @@ TEST(COffscreenContext, CopyFromTakesTheRegionAtTheSourceOffset)
     dest.offset = CPoint(1, 0);
     source.copyFrom(&dest, CRect(2, 3, 5, 5), CPoint(6, 1));
     EXPECT_EQ(mismatches(dest,
-                         [](int x, int y) {
+                         [](int x, int y)
+                         {
                              if (x >= 3 && x < 6 && y >= 3 && y < 5) return coordinate(x - 3 + 6, y - 3 + 1);
                              return kBlack;
                          }),
@@ -66,7 +70,8 @@ TEST(COffscreenContext, CopyFromStaysInsideTheSourceAndTheDestinationClip)
     // Asks for 8 x 8 from (2,2): only 2 x 2 exist, and rows from 6 on are clipped anyway.
     source.copyFrom(&dest, CRect(5, 5, 13, 13), CPoint(2, 2));
     EXPECT_EQ(mismatches(dest,
-                         [](int x, int y) {
+                         [](int x, int y)
+                         {
                              if (x >= 5 && x < 7 && y == 5) return coordinate(x - 5 + 2, y - 5 + 2);
                              return kBlack;
                          }),
@@ -83,7 +88,8 @@ TEST(COffscreenContext, CopyToTakesPixelsFromAnotherContext)
     CRect area(1, 1, 4, 3);
     buffer.copyTo(&behind, area, CPoint(1, 2));
     EXPECT_EQ(mismatches(buffer,
-                         [](int x, int y) {
+                         [](int x, int y)
+                         {
                              if (x >= 1 && x < 4 && y >= 2 && y < 4) return coordinate(x - 1 + 3, y - 2 + 2);
                              return kBlack;
                          }),
@@ -104,7 +110,7 @@ TEST(COffscreenContext, BitmapBackedContexts)
         copy.drawRect(CRect(0, 0, 6, 4), kDrawFilled);
         EXPECT_EQ(pixelOf(copy, 0, 0), kRed);
     }
-    EXPECT_EQ(bitmap->getHandle().pixel(0, 0)[3], 0);  // a copy leaves the bitmap alone
+    EXPECT_EQ(bitmap->getHandle().pixel(0, 0)[3], 0); // a copy leaves the bitmap alone
     {
         COffscreenContext into(nullptr, bitmap, true);
         into.setFillColor(kGreenCColor);
@@ -121,4 +127,4 @@ TEST(COffscreenContext, BitmapBackedContexts)
     EXPECT_TRUE(none.getPixelBuffer().isValid());
 }
 
-}  // namespace
+} // namespace

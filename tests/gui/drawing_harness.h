@@ -9,7 +9,8 @@
 
 #include "gui/coffscreencontext.h"
 
-namespace drawtest {
+namespace drawtest
+{
 
 using namespace VSTGUI;
 
@@ -33,7 +34,8 @@ inline std::string mismatches(CDrawContext& context, const std::function<std::ui
     const PixelBuffer pixels = context.getPixelBuffer();
     std::string out;
     for (int y = 0; y < pixels.height; ++y)
-        for (int x = 0; x < pixels.width; ++x) {
+        for (int x = 0; x < pixels.width; ++x)
+        {
             const std::uint32_t want = expected(x, y), got = pixelOf(context, x, y);
             if (want != got && out.size() < 400)
                 out += "(" + std::to_string(x) + "," + std::to_string(y) + ") ";
@@ -41,4 +43,4 @@ inline std::string mismatches(CDrawContext& context, const std::function<std::ui
     return out;
 }
 
-}  // namespace drawtest
+} // namespace drawtest

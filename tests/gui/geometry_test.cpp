@@ -8,11 +8,13 @@
 
 using namespace VSTGUI;
 
-namespace {
+namespace
+{
 
 TEST(CRect, ExtentAndEmptiness)
 {
-    struct Case {
+    struct Case
+    {
         CRect r;
         long width, height;
         bool empty;
@@ -21,10 +23,11 @@ TEST(CRect, ExtentAndEmptiness)
         {CRect(0, 0, 10, 5), 10, 5, false},
         {CRect(3, 4, 3, 9), 0, 5, true},
         {CRect(3, 4, 9, 4), 6, 0, true},
-        {CRect(5, 5, 2, 8), -3, 3, true},  // inverted stays inverted: nothing normalises it
+        {CRect(5, 5, 2, 8), -3, 3, true}, // inverted stays inverted: nothing normalises it
         {CRect(-4, -4, -1, -2), 3, 2, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         EXPECT_EQ(c.r.width(), c.width);
         EXPECT_EQ(c.r.height(), c.height);
         EXPECT_EQ(c.r.isEmpty(), c.empty);
@@ -43,16 +46,18 @@ TEST(CRect, OffsetMovesBothEdges)
 TEST(CRect, PointTestsDifferOnlyAtRightAndBottomEdges)
 {
     const CRect r(10, 20, 30, 40);
-    struct Case {
+    struct Case
+    {
         CPoint p;
         bool exclusive, inclusive;
     };
     const Case cases[] = {
-        {CPoint(10, 20), true, true},   {CPoint(29, 39), true, true},  {CPoint(30, 25), false, true},
-        {CPoint(15, 40), false, true},  {CPoint(30, 40), false, true}, {CPoint(9, 25), false, false},
+        {CPoint(10, 20), true, true},   {CPoint(29, 39), true, true},   {CPoint(30, 25), false, true},
+        {CPoint(15, 40), false, true},  {CPoint(30, 40), false, true},  {CPoint(9, 25), false, false},
         {CPoint(15, 19), false, false}, {CPoint(31, 25), false, false}, {CPoint(15, 41), false, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         EXPECT_EQ(r.pointInside(c.p), c.exclusive) << c.p.x << "," << c.p.y;
         EXPECT_EQ(r.pointInsideInclusive(c.p), c.inclusive) << c.p.x << "," << c.p.y;
         EXPECT_EQ(c.p.isInside(r), c.inclusive) << c.p.x << "," << c.p.y;
@@ -61,7 +66,8 @@ TEST(CRect, PointTestsDifferOnlyAtRightAndBottomEdges)
 
 TEST(CRect, BoundClipsAndNeverGoesNegative)
 {
-    struct Case {
+    struct Case
+    {
         CRect a, b, expected;
     };
     const Case cases[] = {
@@ -71,7 +77,8 @@ TEST(CRect, BoundClipsAndNeverGoesNegative)
         {CRect(20, 30, 40, 50), CRect(0, 0, 10, 10), CRect(20, 30, 20, 30)},
         {CRect(0, 0, 10, 10), CRect(10, 0, 20, 10), CRect(10, 0, 10, 10)},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CRect r = c.a;
         r.bound(c.b);
         EXPECT_EQ(r, c.expected);
@@ -82,17 +89,20 @@ TEST(CRect, BoundClipsAndNeverGoesNegative)
 
 TEST(CColor, NamedColours)
 {
-    struct Case {
+    struct Case
+    {
         CColor c;
         int r, g, b, a;
     };
     const Case cases[] = {
-        {kBlackCColor, 0, 0, 0, 255},       {kWhiteCColor, 255, 255, 255, 255}, {kGreyCColor, 127, 127, 127, 255},
-        {kRedCColor, 255, 0, 0, 255},       {kGreenCColor, 0, 255, 0, 255},     {kBlueCColor, 0, 0, 255, 255},
-        {kYellowCColor, 255, 255, 0, 255},  {kMagentaCColor, 255, 0, 255, 255}, {kCyanCColor, 0, 255, 255, 255},
-        {kTransparentCColor, 255, 255, 255, 0},
+        {kBlackCColor, 0, 0, 0, 255},      {kWhiteCColor, 255, 255, 255, 255},
+        {kGreyCColor, 127, 127, 127, 255}, {kRedCColor, 255, 0, 0, 255},
+        {kGreenCColor, 0, 255, 0, 255},    {kBlueCColor, 0, 0, 255, 255},
+        {kYellowCColor, 255, 255, 0, 255}, {kMagentaCColor, 255, 0, 255, 255},
+        {kCyanCColor, 0, 255, 255, 255},   {kTransparentCColor, 255, 255, 255, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         EXPECT_EQ(c.c.red, c.r);
         EXPECT_EQ(c.c.green, c.g);
         EXPECT_EQ(c.c.blue, c.b);
@@ -101,7 +111,8 @@ TEST(CColor, NamedColours)
     EXPECT_EQ(sizeof(CColor), 4u);
 }
 
-class Tracked : public CReferenceCounter {
+class Tracked : public CReferenceCounter
+{
 public:
     explicit Tracked(int& destroyed) : destroyed(destroyed) {}
     ~Tracked() override { ++destroyed; }
@@ -128,13 +139,13 @@ TEST(CReferenceCounter, SharedHoldersReleaseInAnyOrder)
 {
     int destroyed = 0;
     auto* object = new Tracked(destroyed);
-    object->remember();  // a view takes it
-    object->remember();  // a second view takes it
-    object->forget();    // the creator lets go
+    object->remember(); // a view takes it
+    object->remember(); // a second view takes it
+    object->forget();   // the creator lets go
     object->forget();
     EXPECT_EQ(destroyed, 0);
     object->forget();
     EXPECT_EQ(destroyed, 1);
 }
 
-}  // namespace
+} // namespace

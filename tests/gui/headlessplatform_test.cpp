@@ -9,9 +9,11 @@
 
 using namespace VSTGUI;
 
-namespace {
+namespace
+{
 
-struct RecordingListener : PlatformWindowListener {
+struct RecordingListener : PlatformWindowListener
+{
     std::vector<std::string> log;
     void onPlatformPaint(const CRect& r) override
     {
@@ -24,8 +26,8 @@ struct RecordingListener : PlatformWindowListener {
     }
     void onPlatformWheel(const CPoint& p, int axis, float distance) override
     {
-        log.push_back("wheel " + std::to_string(p.x) + "," + std::to_string(p.y) + " " + std::to_string(axis) + " " +
-                      std::to_string(static_cast<int>(distance)));
+        log.push_back("wheel " + std::to_string(p.x) + "," + std::to_string(p.y) + " " +
+                      std::to_string(axis) + " " + std::to_string(static_cast<int>(distance)));
     }
     void onPlatformDestroyed() override { log.push_back("destroyed"); }
 };
@@ -44,7 +46,7 @@ TEST(HeadlessPlatform, ClockMovesOnlyWhenToldOrWhenSleeping)
     EXPECT_EQ(wakeups, std::vector<std::uint32_t>{50});
     platform.setTicks(0xfffffffeu);
     platform.advance(3);
-    EXPECT_EQ(platform.getTicks(), 1u);  // wraps like a 32-bit tick count
+    EXPECT_EQ(platform.getTicks(), 1u); // wraps like a 32-bit tick count
     EXPECT_EQ(platform.getDoubleClickTime(), 400u);
 }
 
@@ -53,9 +55,10 @@ TEST(HeadlessPlatform, MouseScriptStepsOnEachButtonReadAndEndsWithTheButtonUp)
     HeadlessPlatform platform;
     platform.setMouse({kMouseRightButton, CPoint(3, 4)});
     EXPECT_EQ(platform.readMouseButtons(), kMouseRightButton);
-    EXPECT_EQ(platform.readMouseButtons(), kMouseRightButton);  // no script: the state holds
+    EXPECT_EQ(platform.readMouseButtons(), kMouseRightButton); // no script: the state holds
 
-    platform.scriptMouse({{kMouseLeftButton, CPoint(10, 10)}, {kMouseLeftButton | kModifierAlt, CPoint(10, 5)}});
+    platform.scriptMouse(
+        {{kMouseLeftButton, CPoint(10, 10)}, {kMouseLeftButton | kModifierAlt, CPoint(10, 5)}});
     EXPECT_EQ(platform.pendingMouseStates(), 2u);
     EXPECT_EQ(platform.readPointerPosition(), CPoint(3, 4));
     EXPECT_EQ(platform.readMouseButtons(), kMouseLeftButton);
@@ -75,10 +78,13 @@ TEST(HeadlessPlatform, TrackingLoopOverAScriptEnds)
     int parent = 0;
     auto window = platform.createWindow(&parent, 10, 10, listener);
     CDrawContext context(nullptr, window.get());
-    platform.scriptMouse({{kMouseLeftButton, CPoint(0, 0)}, {kMouseLeftButton, CPoint(0, -1)}, {kMouseLeftButton, CPoint(0, -2)}});
+    platform.scriptMouse({{kMouseLeftButton, CPoint(0, 0)},
+                          {kMouseLeftButton, CPoint(0, -1)},
+                          {kMouseLeftButton, CPoint(0, -2)}});
     int steps = 0;
     CPoint where;
-    while (context.getMouseButtons() & kMouseLeftButton) {
+    while (context.getMouseButtons() & kMouseLeftButton)
+    {
         context.getMouseLocation(where);
         ++steps;
         ASSERT_LT(steps, 10);
@@ -91,7 +97,7 @@ TEST(HeadlessWindow, EventsArriveInOrderOnlyWhenDrained)
 {
     HeadlessPlatform platform;
     RecordingListener listener;
-    EXPECT_EQ(platform.createWindow(nullptr, 10, 10, listener), nullptr);  // no parent, no window
+    EXPECT_EQ(platform.createWindow(nullptr, 10, 10, listener), nullptr); // no parent, no window
     int parent = 0;
     auto window = platform.createWindow(&parent, 30, 20, listener);
     ASSERT_TRUE(window);
@@ -129,4 +135,4 @@ TEST(HeadlessWindow, SurfaceFollowsResize)
     EXPECT_EQ(surface.height, 9);
 }
 
-}  // namespace
+} // namespace

@@ -9,7 +9,8 @@
 using namespace VSTGUI;
 using namespace drawtest;
 
-namespace {
+namespace
+{
 
 static_assert(SORVELT_MAC_FLAVOUR, "this program must be built with the Mac flavour");
 
@@ -18,15 +19,16 @@ TEST(MacFlavourDrawing, FillRectCoversTheWholeRectangle)
     COffscreenContext context(nullptr, 10, 10, kBlackCColor);
     context.setFillColor(kRedCColor);
     context.fillRect(CRect(2, 3, 7, 9));
-    EXPECT_EQ(mismatches(context,
-                         [](int x, int y) { return x >= 2 && x < 7 && y >= 3 && y < 9 ? kRed : kBlack; }),
-              "");
+    EXPECT_EQ(
+        mismatches(context, [](int x, int y) { return x >= 2 && x < 7 && y >= 3 && y < 9 ? kRed : kBlack; }),
+        "");
 }
 
 TEST(MacFlavourDrawing, StandardFontsTakeTheMacSizesAndFaces)
 {
     const long sizes[] = {12, 18, 14, 12, 10, 9, 9, 12};
-    for (int i = 0; i < kFontCount; ++i) {
+    for (int i = 0; i < kFontCount; ++i)
+    {
         EXPECT_EQ(gStandardFontSize[i], sizes[i]) << i;
         EXPECT_STREQ(gMacXfontNames[i], i == kFontSymbol ? "Symbol" : "Helvetica") << i;
     }
@@ -47,7 +49,8 @@ TEST(MacFlavourDrawing, OpaqueFlagHasNoEffect)
 }
 
 /// A window that reports a fixed mouse state.
-struct FixedMouseWindow : PlatformWindow {
+struct FixedMouseWindow : PlatformWindow
+{
     long buttons = 0;
     void resize(int, int) override {}
     void invalidate(const CRect&) override {}
@@ -60,17 +63,20 @@ struct FixedMouseWindow : PlatformWindow {
 
 TEST(MacFlavourDrawing, ControlClickIsARightClick)
 {
-    struct Case {
+    struct Case
+    {
         long held, reported;
     };
     const Case cases[] = {
         {kMouseLeftButton | kModifierSystem, kMouseRightButton},
-        {kMouseLeftButton | kMouseMiddleButton | kModifierSystem | kModifierShift, kMouseRightButton | kModifierShift},
+        {kMouseLeftButton | kMouseMiddleButton | kModifierSystem | kModifierShift,
+         kMouseRightButton | kModifierShift},
         {kMouseLeftButton | kModifierShift, kMouseLeftButton | kModifierShift},
         {kModifierSystem, kModifierSystem},
         {kMouseRightButton | kModifierSystem, kMouseRightButton | kModifierSystem},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         FixedMouseWindow window;
         window.buttons = c.held;
         CDrawContext context(nullptr, &window);
@@ -78,4 +84,4 @@ TEST(MacFlavourDrawing, ControlClickIsARightClick)
     }
 }
 
-}  // namespace
+} // namespace

@@ -8,9 +8,11 @@
 #include <stdexcept>
 #include <vector>
 
-namespace testpng {
+namespace testpng
+{
 
-struct Image {
+struct Image
+{
     int width = 0;
     int height = 0;
     int colorType = PNG_COLOR_TYPE_RGB;
@@ -19,8 +21,8 @@ struct Image {
     /// Raw sample bytes of each row, packed as PNG stores them (big-endian 16-bit, packed sub-byte grey).
     std::vector<std::vector<std::uint8_t>> rows;
     std::vector<png_color> palette;
-    std::vector<std::uint8_t> paletteAlpha;  ///< tRNS for palette images
-    bool hasTransparentColor = false;        ///< tRNS for grey and RGB images
+    std::vector<std::uint8_t> paletteAlpha; ///< tRNS for palette images
+    bool hasTransparentColor = false;       ///< tRNS for grey and RGB images
     png_color_16 transparentColor{};
 };
 
@@ -37,7 +39,8 @@ inline std::vector<std::uint8_t> encode(const Image& image)
     std::vector<std::uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
+    if (setjmp(png_jmpbuf(png)))
+    {
         png_destroy_write_struct(&png, &info);
         throw std::runtime_error("PNG encoding failed");
     }
@@ -48,8 +51,10 @@ inline std::vector<std::uint8_t> encode(const Image& image)
     if (!image.palette.empty())
         png_set_PLTE(png, info, image.palette.data(), static_cast<int>(image.palette.size()));
     if (!image.paletteAlpha.empty())
-        png_set_tRNS(png, info, image.paletteAlpha.data(), static_cast<int>(image.paletteAlpha.size()), nullptr);
-    if (image.hasTransparentColor) {
+        png_set_tRNS(png, info, image.paletteAlpha.data(), static_cast<int>(image.paletteAlpha.size()),
+                     nullptr);
+    if (image.hasTransparentColor)
+    {
         png_color_16 color = image.transparentColor;
         png_set_tRNS(png, info, nullptr, 0, &color);
     }
@@ -75,4 +80,4 @@ inline Image rgba(int width, int height, const std::vector<std::uint8_t>& quads)
     return image;
 }
 
-}  // namespace testpng
+} // namespace testpng

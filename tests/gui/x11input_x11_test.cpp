@@ -14,11 +14,13 @@
 
 using namespace VSTGUI;
 
-namespace {
+namespace
+{
 
 TEST(X11Input, StateMaskMapsToTheToolkitBits)
 {
-    struct Case {
+    struct Case
+    {
         unsigned int state;
         long buttons;
     };
@@ -27,12 +29,12 @@ TEST(X11Input, StateMaskMapsToTheToolkitBits)
         {Button1Mask, kMouseLeftButton},
         {Button2Mask, kMouseMiddleButton},
         {Button3Mask, kMouseRightButton},
-        {Button4Mask | Button5Mask, 0},  // wheel buttons are never held buttons
+        {Button4Mask | Button5Mask, 0}, // wheel buttons are never held buttons
         {ShiftMask, kModifierShift},
         {ControlMask, kModifierControl},
         {Mod1Mask, kModifierAlt},
         {Mod4Mask, kModifierSystem},
-        {LockMask | Mod2Mask, 0},  // caps and num lock are not modifiers here
+        {LockMask | Mod2Mask, 0}, // caps and num lock are not modifiers here
         {Button1Mask | ShiftMask | ControlMask, kMouseLeftButton | kModifierShift | kModifierControl},
     };
     for (const auto& c : cases)
@@ -48,7 +50,8 @@ TEST(X11Input, ClockIsMonotonicMilliseconds)
     EXPECT_LT(elapsed, 2000u);
 }
 
-class X11Display : public ::testing::Test {
+class X11Display : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -63,7 +66,8 @@ protected:
     }
     void TearDown() override
     {
-        if (display) {
+        if (display)
+        {
             XDestroyWindow(display, window);
             XCloseDisplay(display);
         }
@@ -80,7 +84,8 @@ TEST_F(X11Display, PointerIsReportedRelativeToTheWindow)
     XWarpPointer(display, None, RootWindow(display, screen), 0, 0, 0, 0, 107, 59);
     XSync(display, False);
     EXPECT_EQ(queryPointerPosition(display, window), CPoint(7, 9));
-    EXPECT_EQ(queryMouseButtons(display, window) & (kMouseLeftButton | kMouseMiddleButton | kMouseRightButton), 0);
+    EXPECT_EQ(
+        queryMouseButtons(display, window) & (kMouseLeftButton | kMouseMiddleButton | kMouseRightButton), 0);
     EXPECT_EQ(queryMouseButtons(nullptr, window), 0);
     EXPECT_EQ(queryPointerPosition(display, 0), CPoint(0, 0));
 }
@@ -102,7 +107,8 @@ TEST_F(X11Display, PutPixelsShowsWhatWasDrawn)
     EXPECT_EQ(XGetPixel(image, 15, 9) & 0xffffff, 0x0000ffu);
     EXPECT_EQ(XGetPixel(image, 0, 0) & 0xffffff, 0x0000ffu);
     XDestroyImage(image);
-    EXPECT_FALSE(putPixels(nullptr, window, nullptr, nullptr, 24, context.getPixelBuffer(), CRect(0, 0, 1, 1)));
+    EXPECT_FALSE(
+        putPixels(nullptr, window, nullptr, nullptr, 24, context.getPixelBuffer(), CRect(0, 0, 1, 1)));
 }
 
-}  // namespace
+} // namespace
