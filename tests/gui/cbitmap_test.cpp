@@ -204,6 +204,12 @@ TEST(CBitmapResources, EmbeddedImagesLoadByNumberAndMissingOnesStayEmpty)
     EXPECT_EQ(background->getTransparentColor(), kTransparentCColor);
     background->forget();
 
+    for (long id = 129; id <= 134; ++id) {  // the knob strips, the switch strip, the read-out background
+        CBitmap artwork(id);
+        EXPECT_TRUE(artwork.isLoaded()) << id;
+        EXPECT_GT(artwork.getWidth(), 0) << id;
+    }
+
     for (long id : {0L, 127L, 135L, 99999L, -128L})
     {
         CBitmap missing(id);
