@@ -9,7 +9,7 @@ packages=(build-essential cmake pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev
           libpng-dev zlib1g-dev libcairo2-dev fonts-liberation libx11-dev
           libsndfile1-dev g++-multilib
-          xvfb xdotool imagemagick x11-utils)
+          xvfb xauth xdotool imagemagick x11-utils)
 
 missing=()
 for p in "${packages[@]}"; do
