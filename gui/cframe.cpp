@@ -2,7 +2,9 @@
 // Routes platform events into the views, keeps the modal view and the focus, redraws dirty views on idle.
 #include "gui/cframe.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "gui/cdrawcontext.h"
 #include "plugin/aeffguieditor.h"
@@ -61,6 +63,21 @@ void* CDragContainer::next(long& size, long& type)
 // ---------------------------------------------------------------------------------------------
 // CFrame
 
+// Every entry point that may call out (to views, to the editor, through it to the host) runs
+// inside one: a host may close the editor from anywhere in there, and the frame, its window
+// and the contexts made on it must outlive the calls still on the stack.
+CFrame::DispatchScope::DispatchScope(CFrame& frame_) : frame(frame_)
+{
+    frame.remember();
+    ++frame.dispatchDepth;
+}
+
+CFrame::DispatchScope::~DispatchScope()
+{
+    --frame.dispatchDepth;
+    frame.forget(); // may be the last reference: touch nothing after it
+}
+
 CFrame::CFrame(const CRect& rect, void* parentWindow, AEffGUIEditor* guiEditor,
                std::unique_ptr<Platform> given)
     : CViewContainer(rect, nullptr), editor(guiEditor), systemWindow(parentWindow), platform(std::move(given))
@@ -80,15 +97,53 @@ CFrame::CFrame(const CRect& rect, void* parentWindow, AEffGUIEditor* guiEditor,
 
 CFrame::~CFrame()
 {
+    release();
+    for (CView* view : departedViews)
+        view->forget();
+    window.reset();
+}
+
+void CFrame::forget()
+{
+    // Only our own dispatch scopes would be left: the owner has let go in the middle of a
+    // dispatch. The views go now (a dragging control sees it and stops), the rest on unwinding.
+    if (dispatchDepth > 0 && getNbReference() - 1 == dispatchDepth)
+    {
+        CViewContainer::forget();
+        release();
+        return;
+    }
+    CViewContainer::forget();
+}
+
+void CFrame::release()
+{
+    if (released) return;
+    released = true;
+    openFlag = false;
     if (modalView) removeView(modalView, false);
     modalView = nullptr;
     focusView = nullptr;
     setCursor(kCursorDefault);
     if (dropActive) setDropActive(false);
+    // A view may be in the middle of a call (the one a closing host answered): it is removed
+    // now, so that it stops, and destroyed with the frame, when nothing of it is on the stack.
+    if (dispatchDepth > 0)
+        for (ChildEntry* entry = firstChild; entry; entry = entry->next)
+        {
+            entry->view->remember();
+            departedViews.push_back(entry->view);
+        }
     // Children go while the frame is whole: their removal may still ask the frame.
     removeAll(true);
     setFrameContext(nullptr);
-    window.reset();
+    // A drag cut short by a close never ends its edit itself; the host must not be left
+    // holding the parameter as touched.
+    std::vector<long> unfinished;
+    unfinished.swap(openEdits);
+    for (auto index = unfinished.rbegin(); index != unfinished.rend(); ++index)
+        if (editor) editor->endEdit(static_cast<std::int32_t>(*index));
+    editor = nullptr;
 }
 
 bool CFrame::isTypeOf(const char* name) const
@@ -156,17 +211,25 @@ uint32_t CFrame::getTicks() const
 
 void CFrame::doIdleStuff()
 {
+    DispatchScope scope(*this);
     if (editor) editor->doIdleStuff();
 }
 
 void CFrame::beginEdit(long index)
 {
-    if (editor) editor->beginEdit(static_cast<std::int32_t>(index));
+    if (!editor) return;
+    DispatchScope scope(*this);
+    openEdits.push_back(index);
+    editor->beginEdit(static_cast<std::int32_t>(index));
 }
 
 void CFrame::endEdit(long index)
 {
-    if (editor) editor->endEdit(static_cast<std::int32_t>(index));
+    if (!editor) return;
+    DispatchScope scope(*this);
+    const auto open = std::find(openEdits.rbegin(), openEdits.rend(), index);
+    if (open != openEdits.rend()) openEdits.erase(std::next(open).base());
+    editor->endEdit(static_cast<std::int32_t>(index));
 }
 
 void CFrame::setFrameContext(CDrawContext* context)
@@ -246,6 +309,7 @@ void CFrame::update(CDrawContext* context)
 
 void CFrame::idle()
 {
+    DispatchScope scope(*this);
     // Linux hosts do not run our window's event loop: its queue is emptied here.
     drainWindowEvents();
     if (!openFlag || firstDraw || !isDirty()) return;
@@ -256,11 +320,14 @@ void CFrame::idle()
 
 void CFrame::drainWindowEvents()
 {
-    if (window) window->drainEvents();
+    if (!window || released) return;
+    DispatchScope scope(*this);
+    window->drainEvents();
 }
 
 void CFrame::mouse(CDrawContext* context, CPoint& where, long buttons)
 {
+    DispatchScope scope(*this);
     CDrawContext* target = context ? context : frameContext;
     if (focusView) setFocusView(nullptr);
     if (buttons == -1)
@@ -284,6 +351,7 @@ void CFrame::mouse(CDrawContext* context, CPoint& where, long buttons)
 
 long CFrame::onKeyDown(VstKeyCode& keyCode)
 {
+    DispatchScope scope(*this);
     long result = -1;
     if (focusView) result = focusView->onKeyDown(keyCode);
     if (result == -1 && modalView) result = modalView->onKeyDown(keyCode);
@@ -294,6 +362,7 @@ long CFrame::onKeyDown(VstKeyCode& keyCode)
 
 long CFrame::onKeyUp(VstKeyCode& keyCode)
 {
+    DispatchScope scope(*this);
     long result = -1;
     if (focusView) result = focusView->onKeyUp(keyCode);
     if (result == -1 && modalView) result = modalView->onKeyUp(keyCode);
@@ -307,6 +376,7 @@ bool CFrame::onWheel(CDrawContext* context, const CPoint& where, float distance)
 
 bool CFrame::onWheel(CDrawContext* context, const CPoint& where, CMouseWheelAxis axis, float distance)
 {
+    DispatchScope scope(*this);
     CView* target = modalView ? modalView : getViewAt(where, false);
     if (!target) return false;
     CDrawContext* drawContext = context ? context : takeDrawContext();
@@ -469,7 +539,8 @@ void CFrame::invalidate(const CRect& rect)
 
 void CFrame::onPlatformPaint(const CRect& updateRect)
 {
-    if (!window) return;
+    if (!window || released) return;
+    DispatchScope scope(*this);
     // The window's surface is the back buffer: draw into it, and the context copies it to the
     // screen once as it goes.
     CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
@@ -480,7 +551,9 @@ void CFrame::onPlatformPaint(const CRect& updateRect)
 void CFrame::onPlatformMouseDown(const CPoint& where)
 {
     // A control tracking the mouse pumps events; a second click must not start a nested drag.
-    if (mouseDepth > 0 || !window) return;
+    if (mouseDepth > 0 || !window || released) return;
+    // Declared before the context: the context flushes into the window as it goes.
+    DispatchScope scope(*this);
     CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
     CPoint point(where);
     mouse(context, point, -1);
@@ -489,7 +562,8 @@ void CFrame::onPlatformMouseDown(const CPoint& where)
 
 void CFrame::onPlatformWheel(const CPoint& where, int axis, float distance)
 {
-    if (mouseDepth > 0 || !window) return;
+    if (mouseDepth > 0 || !window || released) return;
+    DispatchScope scope(*this);
     CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
     onWheel(context, where, axis == 0 ? kHorizontalWheel : kVerticalWheel, distance);
     context->forget();
@@ -497,6 +571,7 @@ void CFrame::onPlatformWheel(const CPoint& where, int axis, float distance)
 
 void CFrame::onPlatformDestroyed()
 {
+    if (released) return;
     setOpenFlag(false);
     systemWindow = nullptr;
 }

@@ -72,6 +72,27 @@ public:
            std::unique_ptr<Platform> platform = nullptr);
     ~CFrame() override;
 
+    /// The owner's last forget while an event is being dispatched (a host closing the editor
+    /// from inside a drag) does not destroy the frame under the dispatch: the views and the
+    /// editor are let go at once, the frame and its window go when the dispatch unwinds.
+    void forget() override;
+    /// True once the owner let go during a dispatch: events and idle passes are ignored.
+    bool isReleased() const { return released; }
+
+    /// Keeps the frame alive for one dispatch: its own entry points hold one, and so does a
+    /// caller that uses the frame's window after calling in. The frame may go when it ends.
+    class DispatchScope
+    {
+    public:
+        explicit DispatchScope(CFrame& frame);
+        ~DispatchScope();
+        DispatchScope(const DispatchScope&) = delete;
+        DispatchScope& operator=(const DispatchScope&) = delete;
+
+    private:
+        CFrame& frame;
+    };
+
     void draw(CDrawContext* context) override;
     void drawRect(CDrawContext* context, const CRect& updateRect) override;
     void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
@@ -148,6 +169,8 @@ public:
 protected:
     /// frameContext with a reference taken, or a fresh window context; release with forget.
     CDrawContext* takeDrawContext();
+    /// Lets go of everything outside the frame itself: views, focus, editor, open edits.
+    void release();
     void onPlatformPaint(const CRect& updateRect) override;
     void onPlatformMouseDown(const CPoint& where) override;
     void onPlatformWheel(const CPoint& where, int axis, float distance) override;
@@ -165,7 +188,11 @@ protected:
 
     std::unique_ptr<Platform> platform;
     std::unique_ptr<PlatformWindow> window;
-    int mouseDepth = 0; // > 0 while a click is being handled (controls track the mouse inside it)
+    int mouseDepth = 0;    // > 0 while a click is being handled (controls track the mouse inside it)
+    int dispatchDepth = 0; // references the frame holds on itself while it dispatches
+    bool released = false;
+    std::vector<long> openEdits;       // begun and not yet ended, in order
+    std::vector<CView*> departedViews; // removed during a dispatch, held until the frame goes
 };
 
 } // namespace VSTGUI

@@ -53,10 +53,14 @@ bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode)
 bool AEffGUIEditor::onWheel(float distance)
 {
     if (!frame) return false;
-    auto* context = new VSTGUI::CDrawContext(frame, frame->getPlatformWindow(), systemWindow);
+    // Our own reference: the host may close the editor in answer to the wheel's edit, and the
+    // context below draws into the frame's window until it goes.
+    VSTGUI::CFrame* target = frame;
+    VSTGUI::CFrame::DispatchScope scope(*target);
+    auto* context = new VSTGUI::CDrawContext(target, target->getPlatformWindow(), systemWindow);
     VSTGUI::CPoint where;
     context->getMouseLocation(where);
-    const bool result = frame->onWheel(context, where, distance);
+    const bool result = target->onWheel(context, where, distance);
     context->forget();
     return result;
 }
