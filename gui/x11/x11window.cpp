@@ -11,6 +11,7 @@
 #include <X11/Xlib.h>
 #include <X11/cursorfont.h>
 
+#include "gui/cdrawcontext.h"
 #include "gui/x11/x11input.h"
 #include "gui/x11/x11surface.h"
 
@@ -107,6 +108,9 @@ public:
 
     ~X11Window() override
     {
+        // A drain still on the stack (the owner let go of us from inside a dispatch) stops.
+        for (DrainPass* pass = drainPass; pass; pass = pass->outer)
+            pass->windowGone = true;
         {
             ErrorTrap trap(display);
             for (Cursor cursor : cursors)
@@ -152,13 +156,17 @@ public:
 
     void drainEvents() override
     {
+        DrainPass pass{false, drainPass};
+        drainPass = &pass;
         // Only what is queued already: the host's idle must never block.
         while (alive && XPending(display) > 0)
         {
             XEvent event;
             XNextEvent(display, &event);
             dispatch(event);
+            if (pass.windowGone) return;
         }
+        drainPass = pass.outer;
         if (!alive && !destroyReported)
         {
             destroyReported = true;
@@ -186,10 +194,21 @@ public:
 
     long getMouseButtons() override
     {
-        if (!alive) return 0;
-        ErrorTrap trap(display);
-        const long buttons = queryMouseButtons(display, window);
-        noteFailure(trap);
+        long buttons = 0;
+        if (alive)
+        {
+            ErrorTrap trap(display);
+            buttons = queryMouseButtons(display, window);
+            noteFailure(trap);
+        }
+        // Presses are handled in the host's idle, often after a quick click was already over:
+        // the first reading for such a press reports the press itself, so the click still
+        // acts. Later readings are live, and a tracking loop ends at once.
+        if (press.unread)
+        {
+            press.unread = false;
+            if (!(buttons & press.button)) return press.buttons;
+        }
         return buttons;
     }
 
@@ -222,6 +241,21 @@ public:
     }
 
 private:
+    /// One drainEvents on the stack; they nest when a dispatch pumps idle (a control's drag).
+    struct DrainPass
+    {
+        bool windowGone;
+        DrainPass* outer;
+    };
+
+    /// The press being dispatched, as its event recorded it.
+    struct Press
+    {
+        long button = 0;  // the pressed button's bit
+        long buttons = 0; // that bit with the buttons and modifiers held when it was pressed
+        bool unread = false;
+    };
+
     void allocateSurface(int width, int height)
     {
         surfaceWidth = std::max(width, 1);
@@ -254,8 +288,17 @@ private:
             case Button1:
             case Button2:
             case Button3:
+            {
+                const long button = e.button == Button1   ? kMouseLeftButton
+                                    : e.button == Button2 ? kMouseMiddleButton
+                                                          : kMouseRightButton;
+                // The event's state holds what was down before the press, not the press itself.
+                press = Press{button, buttonsFromX11State(e.state) | button, true};
+                DrainPass* pass = drainPass;
                 listener.onPlatformMouseDown(where);
+                if (!pass->windowGone) press.unread = false;
                 break;
+            }
             // Only presses of 4 to 7 are wheel steps; their releases are ignored.
             case 4:
                 listener.onPlatformWheel(where, 1, 1.0f);
@@ -294,6 +337,8 @@ private:
     std::array<Cursor, kCursorShapes.size()> cursors{};
     bool alive = true;
     bool destroyReported = false;
+    DrainPass* drainPass = nullptr;
+    Press press;
 };
 
 } // namespace

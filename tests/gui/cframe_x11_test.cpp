@@ -1,6 +1,7 @@
 // CFrame in a real X11 window: a small test host makes a top-level window, the frame opens
 // inside it, exposure paints it, xdotool clicks and scrolls reach the views, frames come and
-// go (also after the host destroyed its window) without errors or leaks.
+// go (also after the host destroyed its window, or closed the editor during a drag) without
+// errors or leaks.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,9 +14,13 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "gui/ccontrol.h"
 #include "gui/cframe.h"
 #include "gui/coffscreencontext.h"
+#include "gui/cverticalswitch.h"
 #include "gui/cviewcontainer.h"
+#include "plugin/aeffguieditor.h"
+#include "plugin/audioeffectx.h"
 #include "tests/gui/view_harness.h"
 
 using namespace VSTGUI;
@@ -330,6 +335,193 @@ TEST_F(CFrameX11, AMissingParentWindowLeavesAFrameWithoutAWindow)
     EXPECT_EQ(editor.frame->getPlatformWindow(), nullptr);
     editor.frame->idle();
     EXPECT_EQ(editor.view->draws, 0);
+}
+
+} // namespace
+
+namespace
+{
+
+/// Records what a control reports.
+struct ReportingListener : CControlListener
+{
+    void valueChanged(CDrawContext*, CControl* control) override { values.push_back(control->getValue()); }
+    std::vector<float> values;
+};
+
+/// The editor's input switch: 60 x 60, three positions of 20 rows each.
+const CRect kSwitchRect(3, 72, 63, 132);
+
+CVerticalSwitch* makeSwitch(CControlListener* listener)
+{
+    CPoint origin(0, 0);
+    return new CVerticalSwitch(kSwitchRect, listener, 3, 3, 60, 3, nullptr, origin);
+}
+
+TEST_F(CFrameX11, QuickClicksReachTheViewWithTheirButtonAndModifiers)
+{
+    Window top = host.openWindow();
+    Editor editor(top);
+    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.corner->draws > 0; }));
+    const std::string child = std::to_string(host.childOf(top));
+    struct Case
+    {
+        const char* gesture; // done in full before the frame sees the press
+        long buttons;
+    };
+    const Case cases[] = {
+        {"click 1", kMouseLeftButton},
+        {"click 3", kMouseRightButton},
+        {"click 2", kMouseMiddleButton},
+        {"keydown shift click 1 keyup shift", kMouseLeftButton | kModifierShift},
+        {"keydown ctrl click 1 keyup ctrl", kMouseLeftButton | kModifierControl},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.gesture);
+        const int before = editor.corner->clicks;
+        ASSERT_EQ(xdotool("mousemove --window " + child + " 10 10 " + c.gesture), 0);
+        ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.corner->clicks > before; }));
+        EXPECT_EQ(editor.corner->clicks, before + 1);
+        EXPECT_EQ(editor.corner->lastButtons, c.buttons);
+    }
+    host.destroyWindow(top);
+}
+
+TEST_F(CFrameX11, QuickClickOnASwitchSelectsThePositionUnderIt)
+{
+    Window top = host.openWindow();
+    ReportingListener listener;
+    Editor editor(top);
+    CVerticalSwitch* control = makeSwitch(&listener);
+    editor.frame->addView(control);
+    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.corner->draws > 0; }));
+    const std::string child = std::to_string(host.childOf(top));
+    struct Case
+    {
+        int y;
+        float value;
+    };
+    const Case cases[] = {
+        {kSwitchRect.top + 50, 1.0f}, {kSwitchRect.top + 5, 0.0f}, {kSwitchRect.top + 25, 0.5f}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.y);
+        const size_t before = listener.values.size();
+        ASSERT_EQ(xdotool("mousemove --window " + child + " 30 " + std::to_string(c.y) + " click 1"), 0);
+        ASSERT_TRUE(idleUntil(*editor.frame, [&] { return listener.values.size() > before; }))
+            << "the click never reached the switch";
+        EXPECT_EQ(control->getValue(), c.value);
+        EXPECT_EQ(listener.values.back(), c.value);
+    }
+    host.destroyWindow(top);
+}
+
+TEST_F(CFrameX11, AHeldButtonIsReadLiveSoTheDragFollowsThePointer)
+{
+    Window top = host.openWindow();
+    ReportingListener listener;
+    Editor editor(top);
+    CVerticalSwitch* control = makeSwitch(&listener);
+    editor.frame->addView(control);
+    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.corner->draws > 0; }));
+    const std::string child = std::to_string(host.childOf(top));
+
+    ASSERT_EQ(xdotool("mousemove --window " + child + " 30 " + std::to_string(kSwitchRect.top + 5) +
+                      " mousedown 1"),
+              0);
+    // Moved and released later, while the frame tracks the press; the release comes in any case.
+    ASSERT_EQ(std::system(("(sleep 0.3; xdotool mousemove --window " + child + " 30 " +
+                           std::to_string(kSwitchRect.top + 50) + "; sleep 0.3; xdotool mouseup 1) &")
+                              .c_str()),
+              0);
+    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return !listener.values.empty(); }));
+    // Pressed on the top position: only a drag that read the button live reaches the bottom one.
+    EXPECT_EQ(listener.values.back(), 1.0f) << "the drag ended before the pointer moved";
+    EXPECT_EQ(control->getValue(), 1.0f);
+    host.destroyWindow(top);
+}
+
+/// Answers the editor's idle request by closing the editor, as some hosts do.
+std::intptr_t closingHost(AEffect* effect, std::int32_t opcode, std::int32_t, std::intptr_t, void*, float)
+{
+    if (opcode == audioMasterVersion) return 2400;
+    if (opcode == audioMasterIdle && effect) effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+    return 0;
+}
+
+class ClosingEffect : public AudioEffectX
+{
+public:
+    ClosingEffect() : AudioEffectX(closingHost, 1, 5) {}
+    void processReplacing(float**, float**, std::int32_t) override {}
+};
+
+class WatchedFrame : public CFrame
+{
+public:
+    WatchedFrame(const CRect& size, void* parent, AEffGUIEditor* editor, bool& destroyed)
+        : CFrame(size, parent, editor), destroyed(destroyed)
+    {
+        destroyed = false;
+    }
+    ~WatchedFrame() override { destroyed = true; }
+
+private:
+    bool& destroyed;
+};
+
+class SwitchEditor : public AEffGUIEditor, public CControlListener
+{
+public:
+    explicit SwitchEditor(AudioEffect* effect) : AEffGUIEditor(effect) {}
+    bool open(void* parent) override
+    {
+        systemWindow = parent;
+        frame = new WatchedFrame(CRect(0, 0, kWidth, kHeight), parent, this, frameDestroyed);
+        control = makeSwitch(this);
+        frame->addView(control);
+        return true;
+    }
+    void close() override
+    {
+        if (!frame) return;
+        CFrame* old = frame;
+        frame = nullptr;
+        old->forget();
+    }
+    void valueChanged(CDrawContext*, CControl* changed) override { values.push_back(changed->getValue()); }
+
+    CVerticalSwitch* control = nullptr;
+    bool frameDestroyed = true;
+    std::vector<float> values;
+};
+
+TEST_F(CFrameX11, HostClosingTheEditorDuringADragTakesTheWindowAwayAfterwards)
+{
+    Window top = host.openWindow();
+    auto* effect = new ClosingEffect;
+    auto* editor = new SwitchEditor(effect);
+    ASSERT_TRUE(editor->open(asParent(top)));
+    ASSERT_TRUE(idleUntil(*editor->getFrame(), [&] { return !editor->control->isDirty(); }));
+    const std::string child = std::to_string(host.childOf(top));
+
+    ASSERT_EQ(xdotool("mousemove --window " + child + " 30 100 mousedown 1"), 0);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (editor->getFrame() && std::chrono::steady_clock::now() < end)
+    {
+        editor->idle(); // as effEditIdle: the press starts a drag whose idle pump calls the host
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    xdotool("mouseup 1");
+
+    EXPECT_EQ(editor->getFrame(), nullptr) << "the host never closed the editor";
+    EXPECT_TRUE(editor->frameDestroyed);
+    EXPECT_EQ(editor->values, std::vector<float>{0.5f});
+    XSync(host.display, False);
+    EXPECT_EQ(host.childOf(top), 0u) << "the frame's window is still there";
+    delete effect; // and its editor
+    host.destroyWindow(top);
 }
 
 } // namespace
