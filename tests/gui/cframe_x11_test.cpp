@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -160,7 +161,12 @@ struct Editor
 class CFrameX11 : public testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(host.display) << host.error; }
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.display) << host.error;
+        // A drag test that died with the button down would swallow every click after it.
+        xdotool("mouseup 1");
+    }
     TestHost host;
 };
 
@@ -388,15 +394,36 @@ TEST_F(CFrameX11, QuickClicksReachTheViewWithTheirButtonAndModifiers)
     host.destroyWindow(top);
 }
 
-TEST_F(CFrameX11, QuickClickOnASwitchSelectsThePositionUnderIt)
+/// The test frame with the editor's switch added, painted once.
+class SwitchInFrameX11 : public CFrameX11
 {
-    Window top = host.openWindow();
+protected:
+    void SetUp() override
+    {
+        CFrameX11::SetUp();
+        if (HasFatalFailure()) return;
+        top = host.openWindow();
+        editor = std::make_unique<Editor>(top);
+        control = makeSwitch(&listener);
+        editor->frame->addView(control);
+        ASSERT_TRUE(idleUntil(*editor->frame, [&] { return editor->corner->draws > 0; }));
+        child = std::to_string(host.childOf(top));
+    }
+    void TearDown() override
+    {
+        editor.reset();
+        if (top) host.destroyWindow(top);
+    }
+
+    Window top = 0;
     ReportingListener listener;
-    Editor editor(top);
-    CVerticalSwitch* control = makeSwitch(&listener);
-    editor.frame->addView(control);
-    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.corner->draws > 0; }));
-    const std::string child = std::to_string(host.childOf(top));
+    std::unique_ptr<Editor> editor;
+    CVerticalSwitch* control = nullptr;
+    std::string child;
+};
+
+TEST_F(SwitchInFrameX11, QuickClickSelectsThePositionUnderIt)
+{
     struct Case
     {
         int y;
@@ -409,24 +436,15 @@ TEST_F(CFrameX11, QuickClickOnASwitchSelectsThePositionUnderIt)
         SCOPED_TRACE(c.y);
         const size_t before = listener.values.size();
         ASSERT_EQ(xdotool("mousemove --window " + child + " 30 " + std::to_string(c.y) + " click 1"), 0);
-        ASSERT_TRUE(idleUntil(*editor.frame, [&] { return listener.values.size() > before; }))
+        ASSERT_TRUE(idleUntil(*editor->frame, [&] { return listener.values.size() > before; }))
             << "the click never reached the switch";
         EXPECT_EQ(control->getValue(), c.value);
         EXPECT_EQ(listener.values.back(), c.value);
     }
-    host.destroyWindow(top);
 }
 
-TEST_F(CFrameX11, AHeldButtonIsReadLiveSoTheDragFollowsThePointer)
+TEST_F(SwitchInFrameX11, AHeldButtonIsReadLiveSoTheDragFollowsThePointer)
 {
-    Window top = host.openWindow();
-    ReportingListener listener;
-    Editor editor(top);
-    CVerticalSwitch* control = makeSwitch(&listener);
-    editor.frame->addView(control);
-    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return editor.corner->draws > 0; }));
-    const std::string child = std::to_string(host.childOf(top));
-
     ASSERT_EQ(xdotool("mousemove --window " + child + " 30 " + std::to_string(kSwitchRect.top + 5) +
                       " mousedown 1"),
               0);
@@ -435,11 +453,10 @@ TEST_F(CFrameX11, AHeldButtonIsReadLiveSoTheDragFollowsThePointer)
                            std::to_string(kSwitchRect.top + 50) + "; sleep 0.3; xdotool mouseup 1) &")
                               .c_str()),
               0);
-    ASSERT_TRUE(idleUntil(*editor.frame, [&] { return !listener.values.empty(); }));
+    ASSERT_TRUE(idleUntil(*editor->frame, [&] { return !listener.values.empty(); }));
     // Pressed on the top position: only a drag that read the button live reaches the bottom one.
     EXPECT_EQ(listener.values.back(), 1.0f) << "the drag ended before the pointer moved";
     EXPECT_EQ(control->getValue(), 1.0f);
-    host.destroyWindow(top);
 }
 
 /// Answers the editor's idle request by closing the editor, as some hosts do.
