@@ -309,6 +309,40 @@ TEST_F(EditorGuiX11, DragClickAndPictureThroughTheStandaloneHost)
     EXPECT_EQ(gui.waitExit(), 0);
 }
 
+TEST_F(EditorGuiX11, QuickClicksOnTheSwitchReachThePlugIn)
+{
+    GuiSession gui;
+    ASSERT_GT(gui.pid, 0);
+    const unsigned long windowId = announcedWindow(gui);
+    ASSERT_NE(windowId, 0u) << "sorvelt-render --gui did not open its window";
+    const std::string window = std::to_string(windowId);
+    std::this_thread::sleep_for(300ms); // let the window map and paint
+
+    // xdotool's click is over long before the host's next idle looks at the press.
+    struct Case
+    {
+        int y;
+        const char* automated;
+    };
+    const Case cases[] = {{125, "automate 3 1.000000"}, {80, "automate 3 0.000000"}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.y);
+        const size_t mark = gui.lineCount();
+        xdotool("mousemove --window " + window + " 33 " + std::to_string(c.y) + " click 1");
+        const int end = gui.waitFor("endEdit 3", mark);
+        ASSERT_GE(end, 0) << "the click never reached the switch";
+        std::vector<std::string> click = gui.linesFrom(mark);
+        click.resize(static_cast<size_t>(end) - mark + 1);
+        ASSERT_GE(click.size(), 3u);
+        EXPECT_EQ(click.front(), "beginEdit 3");
+        EXPECT_EQ(click[1], c.automated);
+    }
+    xdotool("windowclose " + window);
+    EXPECT_GE(gui.waitFor("editor closed", 0), 0);
+    EXPECT_EQ(gui.waitExit(), 0);
+}
+
 TEST_F(EditorGuiX11, CloseButtonClosesTheEditorAndEndsTheHost)
 {
     GuiSession gui;
