@@ -25,7 +25,8 @@ public:
 
     /// Builds the frame inside the host's window `ptr` and adds the nine controls.
     bool open(void* ptr) override;
-    /// Destroys the frame and every control with it; the parent window stays recorded.
+    /// Destroys the frame and every control with it (a host closing from inside one of the
+    /// frame's events: as soon as that event unwinds); the parent window stays recorded.
     void close() override;
 
     /// Puts the effect's current value of `index` into its knob or switch and read-out.
