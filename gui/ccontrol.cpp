@@ -55,6 +55,24 @@ void CControl::setDirty(bool val)
         oldValue = currentValue();
 }
 
+void CControl::update(CDrawContext* context)
+{
+    if (!isDirty()) return;
+    if (context)
+        redrawRect(context, size);
+    else if (parentFrame)
+        parentFrame->draw(this);
+    // Only the view's flag: the draw recorded the value it showed, and the value read now
+    // may be one the owner wrote while we drew.
+    dirty = false;
+}
+
+void CControl::markDrawn(float shown)
+{
+    CView::setDirty(false);
+    oldValue = shown;
+}
+
 bool CControl::isTypeOf(const char* name) const
 {
     return (name && std::strcmp(name, "CControl") == 0) || CView::isTypeOf(name);

@@ -37,6 +37,7 @@ public:
     void draw(CDrawContext* context) override = 0;
     bool isDirty() const override;
     void setDirty(bool val = true) override;
+    void update(CDrawContext* context) override;
     bool isTypeOf(const char* name) const override;
     bool attached(CView* parent) override;
     bool removed(CView* parent) override;
@@ -78,6 +79,9 @@ protected:
     /// The value as the GUI thread sees it now; the owner may write it from another thread.
     float currentValue() const { return value.load(std::memory_order_relaxed); }
     void storeValue(float val) { value.store(val, std::memory_order_relaxed); }
+    /// Ends a draw that showed `shown`. The owner may write a new value while we draw; marking
+    /// clean with the value read afterwards would leave a stale picture that never redraws.
+    void markDrawn(float shown);
     /// Calls the listener's valueChanged when the value moved since the last draw.
     void reportIfDirty(CDrawContext* context);
     /// Offers a modified press to the listener; true when the listener took it.

@@ -92,7 +92,12 @@ float CKnob::getRangeAngle() const
 
 void CKnob::valueToPoint(CPoint& point) const
 {
-    const float alpha = (currentValue() - bCoef) / aCoef;
+    pointForValue(currentValue(), point);
+}
+
+void CKnob::pointForValue(float v, CPoint& point) const
+{
+    const float alpha = (v - bCoef) / aCoef;
     const float reach = radius - static_cast<float>(inset);
     point.x = truncatePixels(radius + std::cos(alpha) * reach + 0.5f);
     point.y = truncatePixels(radius - std::sin(alpha) * reach + 0.5f);
@@ -175,9 +180,10 @@ float CKnob::getZoomFactor() const
 
 void CKnob::draw(CDrawContext* context)
 {
+    const float shown = currentValue();
     if (CBitmap* bitmap = getBackground()) drawBitmapFrom(context, bitmap, offset);
     drawHandle(context);
-    setDirty(false);
+    markDrawn(shown);
 }
 
 void CKnob::drawHandle(CDrawContext* context)
@@ -380,7 +386,11 @@ bool CAnimKnob::isTypeOf(const char* name) const
 
 long CAnimKnob::sourceOffsetY() const
 {
-    const float v = currentValue();
+    return sourceOffsetY(currentValue());
+}
+
+long CAnimKnob::sourceOffsetY(float v) const
+{
     if (!(v >= 0.f)) return 0; // below zero, and NaN, show the first frame
     const long total = subPixmaps > 1 && heightOfOneImage > 0 ? (subPixmaps - 1) * heightOfOneImage : 0;
     const double f = inverseBitmap ? 1.0 - static_cast<double>(v) : static_cast<double>(v);
@@ -393,9 +403,11 @@ long CAnimKnob::sourceOffsetY() const
 
 void CAnimKnob::draw(CDrawContext* context)
 {
-    if (CBitmap* bitmap = getBackground()) drawBitmapFrom(context, bitmap, CPoint(0, sourceOffsetY()));
-    valueToPoint(lastDrawnPoint);
-    setDirty(false);
+    // One reading of the value serves the picture, the handle point and the dirty rule.
+    const float shown = currentValue();
+    if (CBitmap* bitmap = getBackground()) drawBitmapFrom(context, bitmap, CPoint(0, sourceOffsetY(shown)));
+    pointForValue(shown, lastDrawnPoint);
+    markDrawn(shown);
 }
 
 bool CAnimKnob::isDirty() const

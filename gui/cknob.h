@@ -45,6 +45,9 @@ public:
     void compute();
 
 protected:
+    /// The handle point of the value v, in the knob's local coordinates.
+    void pointForValue(float v, CPoint& point) const;
+
     CPoint offset;
     CColor colorHandle;
     CColor colorShadowHandle;
@@ -84,6 +87,8 @@ public:
     long getHeightOfOneImage() const { return heightOfOneImage; }
     /// Source y in the strip of the frame that the current value shows.
     long sourceOffsetY() const;
+    /// Source y of the frame that shows the value v.
+    long sourceOffsetY(float v) const;
 
 protected:
     long subPixmaps;

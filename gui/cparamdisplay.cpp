@@ -98,8 +98,12 @@ void CParamDisplay::setTextTransparency(bool val)
 
 void CParamDisplay::formatValue(char* text) const
 {
+    formatValue(text, currentValue());
+}
+
+void CParamDisplay::formatValue(char* text, float v) const
+{
     text[0] = 0;
-    const float v = currentValue();
     if (stringConvert2)
         stringConvert2(v, text, userData);
     else if (stringConvert)
@@ -112,9 +116,11 @@ void CParamDisplay::formatValue(char* text) const
 
 void CParamDisplay::draw(CDrawContext* context)
 {
+    const float shown = currentValue();
     char text[kTextSize];
-    formatValue(text);
+    formatValue(text, shown);
     drawText(context, text);
+    markDrawn(shown);
 }
 
 void CParamDisplay::drawText(CDrawContext* context, char* string, CBitmap* newBack)

@@ -61,6 +61,7 @@ public:
 
     /// Writes the text for the current value into a buffer of kTextSize characters.
     void formatValue(char* text) const;
+    void formatValue(char* text, float v) const;
     /// Draws background, edge and the given text (none for null); newBack replaces the background.
     void drawText(CDrawContext* context, char* string, CBitmap* newBack = nullptr);
 

@@ -39,19 +39,25 @@ bool CVerticalSwitch::isTypeOf(const char* name) const
 
 long CVerticalSwitch::position() const
 {
+    return position(currentValue());
+}
+
+long CVerticalSwitch::position(float v) const
+{
     if (iMaxPositions < 2) return 0;
-    return truncatePixels(static_cast<double>(iMaxPositions - 1) * currentValue() + 0.5);
+    return truncatePixels(static_cast<double>(iMaxPositions - 1) * v + 0.5);
 }
 
 void CVerticalSwitch::draw(CDrawContext* context)
 {
+    const float shown = currentValue();
     if (CBitmap* bitmap = getBackground())
     {
         // A value outside 0..1 asks for a picture outside the strip; the bitmap clips that source.
         drawBitmapFrom(context, bitmap,
-                       CPoint(0, truncatePixels(static_cast<double>(position()) * heightOfOneImage)));
+                       CPoint(0, truncatePixels(static_cast<double>(position(shown)) * heightOfOneImage)));
     }
-    setDirty(false);
+    markDrawn(shown);
 }
 
 float CVerticalSwitch::valueAt(long y) const

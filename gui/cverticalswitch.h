@@ -27,6 +27,7 @@ public:
     /// The picture the current value shows: the nearest position, halves going up (may lie
     /// outside 0..iMaxPositions - 1 for a value the owner set outside 0..1).
     long position() const;
+    long position(float v) const;
 
 protected:
     CPoint offset;

@@ -254,6 +254,26 @@ TEST_F(ParamDisplayPicture, NoDrawDisplayStartsAndStaysClean)
     EXPECT_EQ(at(5, 5), packed(kBlueCColor));
 }
 
+/// A converter that lets "the host" write a new value while the text is being made,
+/// as automation from another thread can land in the middle of a draw.
+void automatedDuringDraw(float value, char* text, void* userData)
+{
+    std::snprintf(text, 256, "%g", static_cast<double>(value));
+    static_cast<CParamDisplay*>(userData)->setValue(0.75f);
+}
+
+TEST_F(ParamDisplayPicture, ValueWrittenDuringADrawLeavesTheDisplayDirty)
+{
+    display->setValue(0.25f);
+    display->setStringConvert(automatedDuringDraw, display);
+    display->draw(canvas);
+    // The picture shows 0.25; the value is now 0.75, so the next idle pass must redraw.
+    EXPECT_TRUE(display->isDirty());
+    display->setStringConvert(nullptr, nullptr);
+    display->draw(canvas);
+    EXPECT_FALSE(display->isDirty());
+}
+
 TEST_F(ParamDisplayPicture, BitmapBackgroundFromTheBackOffset)
 {
     CBitmap* back = makeStrip(frame, 40, 24, {kYellowCColor, kCyanCColor});
