@@ -1,5 +1,8 @@
 // CDrawContext: the toolkit's drawing surface, its state (colours, font, pen, clip,
 // offsets) and the drawing operations views and bitmaps use. Shapes are exact pixels.
+// Portable: cdrawcontext.cpp (state, modes, mouse), cdrawcontext_clip.cpp,
+// cdrawcontext_shapes.cpp, cdrawcontext_text.cpp. Rendering goes through a DrawBackend
+// (drawbackend.h lists what a backend provides; gui/cairo/ is the Linux one).
 #pragma once
 
 #include <cstdint>
@@ -9,6 +12,7 @@
 #include "gui/cpoint.h"
 #include "gui/crect.h"
 #include "gui/creferencecounter.h"
+#include "gui/drawbackend.h"
 #include "gui/platform.h"
 
 namespace VSTGUI
@@ -171,8 +175,6 @@ public:
     CPoint offset;
 
 protected:
-    struct Target;
-
     /// For derived contexts: no target until bindTarget.
     explicit CDrawContext(CFrame* frame);
     /// Draws into `pixels` from now on (the buffer must outlive the context or the next bind).
@@ -181,7 +183,6 @@ protected:
     void applyState();
     /// Marks that something was drawn (window contexts flush on destruction).
     void touched() { needsFlush = true; }
-    Target* target() const { return targetImpl.get(); }
 
     PlatformWindow* platformWindow = nullptr;
 
@@ -189,13 +190,14 @@ private:
     void initState();
     void applyFont();
     void applyLineStyle();
-    bool beginShape(bool useFill);
-    void endShape();
+    /// The backend's paint for the current draw mode, in `color`.
+    Paint paintFor(CColor color) const;
+    /// A line between two target points: one-pixel pens walked here, wider ones by the backend.
     void strokeSegment(const CPoint& from, const CPoint& to, bool includeEnd);
 
     CFrame* frame = nullptr;
     void* window = nullptr;
-    std::unique_ptr<Target> targetImpl;
+    std::unique_ptr<DrawBackend> backend;
 
     std::int32_t fontSize = -1;
     std::int32_t fontStyle = 0;
