@@ -54,7 +54,7 @@ public:
     virtual void input2string(float value, char* text, std::int32_t maxLen);
 
     /// The engine's histories, shared by both callbacks.
-    const UhjFilterState& filterState() const { return encoder.state(); }
+    UhjFilterState filterState() const { return encoder.state(); }
 
 protected:
     float params[kNumSorveltParameters];

@@ -1,26 +1,14 @@
-// The UHJ encoding engine. The order of every sum and the width of every
-// intermediate value are fixed so both callbacks give reproducible bit patterns;
-// this file is built with -ffp-contract=off for the same reason.
+// The UHJ encoding engine: the block set-up, the filter bank and the mix. The order of
+// every sum and the width of every intermediate value are fixed so both callbacks give
+// reproducible bit patterns; this file is built with -ffp-contract=off for the same reason.
 #include "effect/uhjencoder.h"
 
 #include <cmath>
-#include <type_traits>
 
 #include "effect/parameters.h"
 
 namespace
 {
-
-// Phase-difference network coefficients, denominator 1 + A2 z^-2 + A4 z^-4 + A6 z^-6 + A8 z^-8.
-constexpr float kA8f = 0.40920362f, kA6f = -2.1498227f, kA4f = 4.070339f, kA2f = -3.3297162f;
-constexpr float kB8f = 0.1110398f, kB6f = -1.0674875f, kB4f = 2.787299f, kB2f = -2.8307364f;
-constexpr double kA8d = 0.40920361097532, kA6d = -2.149822808729033, kA4d = 4.070339173607931,
-                 kA2d = -3.329716204571899;
-constexpr double kB8d = 0.11103979921915, kB6d = -1.067487518353942, kB4d = 2.787298979025264,
-                 kB2d = -2.830736287722834;
-// Keeps the recursions out of denormal numbers; the double callback adds the same value.
-constexpr float kOffsetf = 1e-25f;
-constexpr double kOffsetd = static_cast<double>(kOffsetf);
 
 // The historical shortened constants; the panning depends on their residues.
 constexpr double kTwoPi = 6.2831853;
@@ -92,65 +80,6 @@ BlockGains doubleBlockGains(const float* params)
     return gainsFor(cosTheta, sinTheta, std::cos(phi), std::sin(phi), format);
 }
 
-// Path A: odd past inputs (one sample of pure delay). Path B: the current and even
-// past inputs; it leads path A by 90 degrees. x = input history, y = own output history.
-inline float pathA(const float* x, const float* y)
-{
-    return kA8f * (x[0] - y[7]) + kA6f * (x[2] - y[5]) + kA4f * (x[4] - y[3]) + kA2f * (x[6] - y[1]) + x[8] +
-           kOffsetf;
-}
-
-inline float pathB(float now, const float* x, const float* y)
-{
-    return kB8f * (now - y[7]) + kB6f * (x[1] - y[5]) + kB4f * (x[3] - y[3]) + kB2f * (x[5] - y[1]) + x[7] +
-           kOffsetf;
-}
-
-// The double callback: differences of the single-precision histories, products and
-// sums in double, the output rounded to single.
-inline float pathA(double, const float* x, const float* y)
-{
-    return static_cast<float>(kA8d * static_cast<double>(x[0] - y[7]) +
-                              kA6d * static_cast<double>(x[2] - y[5]) +
-                              kA4d * static_cast<double>(x[4] - y[3]) +
-                              kA2d * static_cast<double>(x[6] - y[1]) + static_cast<double>(x[8]) + kOffsetd);
-}
-
-inline float pathB(double now, const float* x, const float* y)
-{
-    return static_cast<float>(kB8d * (now - static_cast<double>(y[7])) +
-                              kB6d * static_cast<double>(x[1] - y[5]) +
-                              kB4d * static_cast<double>(x[3] - y[3]) +
-                              kB2d * static_cast<double>(x[5] - y[1]) + static_cast<double>(x[7]) + kOffsetd);
-}
-
-/// Newest first: the oldest value drops out. Written out so that no loop can be
-/// turned into a library call inside the sample loop.
-inline void push9(float (&h)[9], float v)
-{
-    h[8] = h[7];
-    h[7] = h[6];
-    h[6] = h[5];
-    h[5] = h[4];
-    h[4] = h[3];
-    h[3] = h[2];
-    h[2] = h[1];
-    h[1] = h[0];
-    h[0] = v;
-}
-
-inline void push8(float (&h)[8], float v)
-{
-    h[7] = h[6];
-    h[6] = h[5];
-    h[5] = h[4];
-    h[4] = h[3];
-    h[3] = h[2];
-    h[2] = h[1];
-    h[1] = h[0];
-    h[0] = v;
-}
-
 struct Mix
 {
     float s, d, t, q;
@@ -180,36 +109,20 @@ inline Mix mixBFormat(float w, float wj, float x, float xj, float y, float z)
             static_cast<float>(-0.1432 * wj + 0.6512 * xj - 0.7071 * y), static_cast<float>(0.9772 * z)};
 }
 
+/// One pass of at most kPassFrames: the six filters over the whole pass, then the mix
+/// sample by sample, the gain read afresh for each.
 template <class Sample>
-void run(const Sample* const* in, Sample* const* out, int32_t frames, const float* params,
-         const BlockGains& g, UhjFilterState& st)
+void runPass(PhaseNetwork& network, float (&y)[6][UhjEncoder::kPassFrames], const Sample* const* in,
+             Sample* const* out, int frames, const float* params, const BlockGains& g)
 {
-    auto& xh = st.inputHistory;
-    auto& yh = st.filterHistory;
-    for (int32_t n = 0; n < frames; ++n)
-    {
-        // Every input is read before any output is written: hosts may process in place.
-        const Sample x0 = in[0][n], x1 = in[1][n], x2 = in[2][n], x3 = in[3][n];
-        float y0A, y0B, y1A, y1B, y2A, y3A;
-        if constexpr (std::is_same_v<Sample, float>)
-        {
-            y0A = pathA(xh[0], yh[0]);
-            y0B = pathB(x0, xh[0], yh[1]);
-            y1A = pathA(xh[1], yh[2]);
-            y1B = pathB(x1, xh[1], yh[3]);
-            y2A = pathA(xh[2], yh[4]);
-            y3A = pathA(xh[3], yh[5]);
-        }
-        else
-        {
-            y0A = pathA(0.0, xh[0], yh[0]);
-            y0B = pathB(x0, xh[0], yh[1]);
-            y1A = pathA(0.0, xh[1], yh[2]);
-            y1B = pathB(x1, xh[1], yh[3]);
-            y2A = pathA(0.0, xh[2], yh[4]);
-            y3A = pathA(0.0, xh[3], yh[5]);
-        }
+    // Every input of the pass is read before any output is written: hosts may process in place.
+    const Sample* filterInputs[6] = {in[0], in[0], in[1], in[1], in[2], in[3]};
+    float* filterOutputs[6] = {y[0], y[1], y[2], y[3], y[4], y[5]};
+    network.process(filterInputs, filterOutputs, frames);
 
+    for (int n = 0; n < frames; ++n)
+    {
+        const float y0A = y[0][n], y0B = y[1][n], y1A = y[2][n], y1B = y[3][n], y2A = y[4][n], y3A = y[5][n];
         Mix m;
         switch (g.format)
         {
@@ -223,18 +136,6 @@ void run(const Sample* const* in, Sample* const* out, int32_t frames, const floa
             m = mixBFormat(y0A, y0B, y1A, y1B, y2A, y3A);
             break;
         }
-
-        push9(xh[0], static_cast<float>(x0));
-        push9(xh[1], static_cast<float>(x1));
-        push9(xh[2], static_cast<float>(x2));
-        push9(xh[3], static_cast<float>(x3));
-        push8(yh[0], y0A);
-        push8(yh[1], y0B);
-        push8(yh[2], y1A);
-        push8(yh[3], y1B);
-        push8(yh[4], y2A);
-        push8(yh[5], y3A);
-
         const float left = 0.5f * (m.s + m.d);
         const float right = 0.5f * (m.s - m.d);
         const float gain = loadParameter(params[Gain]);
@@ -242,6 +143,20 @@ void run(const Sample* const* in, Sample* const* out, int32_t frames, const floa
         out[1][n] = right * gain;
         out[2][n] = m.t * gain;
         out[3][n] = m.q * gain;
+    }
+}
+
+template <class Sample>
+void runBlock(PhaseNetwork& network, float (&y)[6][UhjEncoder::kPassFrames], const Sample* const* inputs,
+              Sample* const* outputs, int32_t frames, const float* params, const BlockGains& g)
+{
+    for (int32_t done = 0; done < frames; done += UhjEncoder::kPassFrames)
+    {
+        const int n = frames - done < UhjEncoder::kPassFrames ? static_cast<int>(frames - done)
+                                                               : UhjEncoder::kPassFrames;
+        const Sample* in[4] = {inputs[0] + done, inputs[1] + done, inputs[2] + done, inputs[3] + done};
+        Sample* out[4] = {outputs[0] + done, outputs[1] + done, outputs[2] + done, outputs[3] + done};
+        runPass(network, y, in, out, n, params, g);
     }
 }
 
@@ -255,15 +170,21 @@ int uhjFormatIndex(float format)
     return kUhjMono;
 }
 
+UhjEncoder::UhjEncoder(SimdLevel level)
+    : network_({PhasePath::A, PhasePath::B, PhasePath::A, PhasePath::B, PhasePath::A, PhasePath::A}, level),
+      filtered_{}
+{
+}
+
 void UhjEncoder::process(const float* const* inputs, float* const* outputs, int32_t sampleFrames,
                          float* params)
 {
     if (sampleFrames <= 0) return;
     const BlockGains gains = singleBlockGains(params);
-    UhjFilterState st = state_;
-    run(inputs, outputs, sampleFrames, params, gains, st);
-    state_ = st;
-    recoverFromNonFinite();
+    runBlock(network_, filtered_, inputs, outputs, sampleFrames, params, gains);
+    // A NaN or infinity would never decay out of the recursions; the next block
+    // starts from silence instead.
+    network_.recoverFromNonFinite();
 }
 
 void UhjEncoder::process(const double* const* inputs, double* const* outputs, int32_t sampleFrames,
@@ -271,20 +192,19 @@ void UhjEncoder::process(const double* const* inputs, double* const* outputs, in
 {
     if (sampleFrames <= 0) return;
     const BlockGains gains = doubleBlockGains(params);
-    UhjFilterState st = state_;
-    run(inputs, outputs, sampleFrames, params, gains, st);
-    state_ = st;
-    recoverFromNonFinite();
+    runBlock(network_, filtered_, inputs, outputs, sampleFrames, params, gains);
+    network_.recoverFromNonFinite();
 }
 
-void UhjEncoder::recoverFromNonFinite()
+UhjFilterState UhjEncoder::state() const
 {
-    bool finite = true;
-    for (const auto& row : state_.inputHistory)
-        for (float v : row)
-            finite = finite && std::isfinite(v);
-    for (const auto& row : state_.filterHistory)
-        for (float v : row)
-            finite = finite && std::isfinite(v);
-    if (!finite) state_ = UhjFilterState{};
+    UhjFilterState s{};
+    constexpr int kLaneOfInput[4] = {0, 2, 4, 5};
+    for (int c = 0; c < 4; ++c)
+        for (int k = 0; k < PhaseNetwork::kInputHistory; ++k)
+            s.inputHistory[c][k] = network_.inputHistory(kLaneOfInput[c], k);
+    for (int f = 0; f < 6; ++f)
+        for (int k = 0; k < PhaseNetwork::kOutputHistory; ++k)
+            s.filterHistory[f][k] = network_.outputHistory(f, k);
+    return s;
 }

@@ -4,8 +4,11 @@
 
 #include <cstdint>
 
+#include "effect/phasenetwork.h"
+
 /// Histories of the phase-difference networks, newest first. Both callbacks keep
-/// them in single precision, so a host may switch precision between blocks.
+/// them in single precision, so a host may switch precision between blocks. A copy:
+/// the engine keeps them in its filter bank.
 struct UhjFilterState
 {
     float inputHistory[4][9];  ///< per input channel: x[n-1] .. x[n-9]
@@ -33,15 +36,22 @@ class UhjEncoder
 public:
     static constexpr int kNumChannels = 4;
 
+    /// `level` picks the instruction set (the best the processor has by default); all
+    /// give the same bits.
+    explicit UhjEncoder(SimdLevel level = bestSimdLevel());
+
     void process(const float* const* inputs, float* const* outputs, int32_t sampleFrames, float* params);
     void process(const double* const* inputs, double* const* outputs, int32_t sampleFrames, float* params);
 
-    const UhjFilterState& state() const { return state_; }
+    UhjFilterState state() const;
+    SimdLevel level() const { return network_.level(); }
+
+    /// Frames mixed per pass; longer blocks take several.
+    static constexpr int kPassFrames = 256;
 
 private:
-    /// A NaN or infinity in the histories would never decay out of the recursions;
-    /// the next block starts from silence instead.
-    void recoverFromNonFinite();
-
-    UhjFilterState state_{};
+    /// F0..F5: path A and B on input 0, A and B on input 1, A on inputs 2 and 3.
+    PhaseNetwork network_;
+    /// The filters' outputs of one pass, y0A y0B y1A y1B y2A y3A.
+    alignas(32) float filtered_[6][kPassFrames];
 };

@@ -1,0 +1,123 @@
+// The phase network on SSE2: eight lanes as two four-float registers. Every x86-64
+// processor has it; a 32-bit build reaches it only after a CPU check.
+#include "effect/phasekernels.h"
+
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+#define SORVELT_HAVE_SSE2_KERNELS 1
+#endif
+
+#if SORVELT_HAVE_SSE2_KERNELS
+// After the includes of shared headers: only the code below is built for SSE2, and
+// on 32-bit x86 its scalar arithmetic leaves the x87 unit too.
+#pragma GCC push_options
+#if defined(__i386__) || defined(_M_IX86)
+#pragma GCC target("sse2,fpmath=sse")
+#endif
+#include <emmintrin.h>
+
+namespace phasekernels_sse2
+{
+
+struct VF
+{
+    __m128 lo, hi;
+};
+struct VD
+{
+    __m128d v[4];
+};
+
+inline VF loadF(const float* p)
+{
+    return {_mm_load_ps(p), _mm_load_ps(p + 4)};
+}
+inline void storeF(float* p, VF a)
+{
+    _mm_store_ps(p, a.lo);
+    _mm_store_ps(p + 4, a.hi);
+}
+inline VF splatF(float v)
+{
+    return {_mm_set1_ps(v), _mm_set1_ps(v)};
+}
+inline VF addF(VF a, VF b)
+{
+    return {_mm_add_ps(a.lo, b.lo), _mm_add_ps(a.hi, b.hi)};
+}
+inline VF subF(VF a, VF b)
+{
+    return {_mm_sub_ps(a.lo, b.lo), _mm_sub_ps(a.hi, b.hi)};
+}
+inline VF mulF(VF a, VF b)
+{
+    return {_mm_mul_ps(a.lo, b.lo), _mm_mul_ps(a.hi, b.hi)};
+}
+
+inline VD loadD(const double* p)
+{
+    return {{_mm_load_pd(p), _mm_load_pd(p + 2), _mm_load_pd(p + 4), _mm_load_pd(p + 6)}};
+}
+inline VD loadMaskD(const std::uint64_t* p)
+{
+    return loadD(reinterpret_cast<const double*>(p));
+}
+inline VD splatD(double v)
+{
+    const __m128d s = _mm_set1_pd(v);
+    return {{s, s, s, s}};
+}
+inline VD addD(VD a, VD b)
+{
+    return {{_mm_add_pd(a.v[0], b.v[0]), _mm_add_pd(a.v[1], b.v[1]), _mm_add_pd(a.v[2], b.v[2]),
+             _mm_add_pd(a.v[3], b.v[3])}};
+}
+inline VD subD(VD a, VD b)
+{
+    return {{_mm_sub_pd(a.v[0], b.v[0]), _mm_sub_pd(a.v[1], b.v[1]), _mm_sub_pd(a.v[2], b.v[2]),
+             _mm_sub_pd(a.v[3], b.v[3])}};
+}
+inline VD mulD(VD a, VD b)
+{
+    return {{_mm_mul_pd(a.v[0], b.v[0]), _mm_mul_pd(a.v[1], b.v[1]), _mm_mul_pd(a.v[2], b.v[2]),
+             _mm_mul_pd(a.v[3], b.v[3])}};
+}
+/// Lanes of `b` where the mask is set, of `a` elsewhere.
+inline VD selectD(VD mask, VD b, VD a)
+{
+    VD r;
+    for (int i = 0; i < 4; ++i)
+        r.v[i] = _mm_or_pd(_mm_and_pd(mask.v[i], b.v[i]), _mm_andnot_pd(mask.v[i], a.v[i]));
+    return r;
+}
+inline VD widen(VF a)
+{
+    return {{_mm_cvtps_pd(a.lo), _mm_cvtps_pd(_mm_movehl_ps(a.lo, a.lo)), _mm_cvtps_pd(a.hi),
+             _mm_cvtps_pd(_mm_movehl_ps(a.hi, a.hi))}};
+}
+inline VF narrow(VD a)
+{
+    return {_mm_movelh_ps(_mm_cvtpd_ps(a.v[0]), _mm_cvtpd_ps(a.v[1])),
+            _mm_movelh_ps(_mm_cvtpd_ps(a.v[2]), _mm_cvtpd_ps(a.v[3]))};
+}
+
+#include "effect/phasekernels_impl.h"
+
+constexpr phasekernels::Table kTable{&filterSingle, &filterDouble};
+
+} // namespace phasekernels_sse2
+#pragma GCC pop_options
+
+// Built for the baseline: it runs before any CPU check.
+const phasekernels::Table* phasekernels::sse2Table()
+{
+    return &phasekernels_sse2::kTable;
+}
+
+#else
+
+const phasekernels::Table* phasekernels::sse2Table()
+{
+    return nullptr;
+}
+
+#endif

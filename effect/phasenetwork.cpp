@@ -1,0 +1,230 @@
+// The phase network: lane set-up, the choice of inner loops, passes over long
+// blocks, and the portable inner loops every processor can run.
+#include "effect/phasenetwork.h"
+
+#include <cmath>
+
+#include "effect/phasekernels.h"
+
+namespace
+{
+
+// Denominator 1 + c2 z^-2 + c4 z^-4 + c6 z^-6 + c8 z^-8, numerator its mirror image.
+constexpr float kPathAf[4] = {0.40920362f, -2.1498227f, 4.070339f, -3.3297162f};
+constexpr float kPathBf[4] = {0.1110398f, -1.0674875f, 2.787299f, -2.8307364f};
+constexpr double kPathAd[4] = {0.40920361097532, -2.149822808729033, 4.070339173607931, -3.329716204571899};
+constexpr double kPathBd[4] = {0.11103979921915, -1.067487518353942, 2.787298979025264, -2.830736287722834};
+
+// Lanes beyond the bank's own filter silence.
+alignas(32) constexpr float kSilence[phasekernels::kChunk] = {};
+alignas(32) constexpr double kSilenceD[phasekernels::kChunk] = {};
+
+const phasekernels::Table& tableFor(SimdLevel level)
+{
+    if (level == SimdLevel::Avx2)
+        if (const phasekernels::Table* t = phasekernels::avx2Table()) return *t;
+    if (level >= SimdLevel::Sse2)
+        if (const phasekernels::Table* t = phasekernels::sse2Table()) return *t;
+    return phasekernels::scalarTable();
+}
+
+SimdLevel detectSimdLevel()
+{
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    __builtin_cpu_init();
+    // The compiler's check includes the operating system's saving of the wide registers.
+    if (__builtin_cpu_supports("avx2") && phasekernels::avx2Table()) return SimdLevel::Avx2;
+    if (__builtin_cpu_supports("sse2") && phasekernels::sse2Table()) return SimdLevel::Sse2;
+#endif
+    return SimdLevel::Scalar;
+}
+
+} // namespace
+
+// The portable inner loops: the same template as the vector sets, over plain arrays.
+namespace phasekernels_scalar
+{
+
+struct VF
+{
+    float v[8];
+};
+struct VD
+{
+    double v[8];
+};
+
+inline VF loadF(const float* p)
+{
+    VF r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = p[i];
+    return r;
+}
+inline void storeF(float* p, const VF& a)
+{
+    for (int i = 0; i < 8; ++i)
+        p[i] = a.v[i];
+}
+inline VF splatF(float s)
+{
+    VF r;
+    for (float& v : r.v)
+        v = s;
+    return r;
+}
+#define SORVELT_LANEWISE(T, name, op)                                                                        \
+    inline T name(const T& a, const T& b)                                                                    \
+    {                                                                                                        \
+        T r;                                                                                                 \
+        for (int i = 0; i < 8; ++i)                                                                          \
+            r.v[i] = a.v[i] op b.v[i];                                                                       \
+        return r;                                                                                            \
+    }
+SORVELT_LANEWISE(VF, addF, +)
+SORVELT_LANEWISE(VF, subF, -)
+SORVELT_LANEWISE(VF, mulF, *)
+SORVELT_LANEWISE(VD, addD, +)
+SORVELT_LANEWISE(VD, subD, -)
+SORVELT_LANEWISE(VD, mulD, *)
+#undef SORVELT_LANEWISE
+
+inline VD loadD(const double* p)
+{
+    VD r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = p[i];
+    return r;
+}
+/// The mask as 0 or 1 per lane.
+inline VD loadMaskD(const std::uint64_t* p)
+{
+    VD r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = p[i] ? 1.0 : 0.0;
+    return r;
+}
+inline VD splatD(double s)
+{
+    VD r;
+    for (double& v : r.v)
+        v = s;
+    return r;
+}
+inline VD selectD(const VD& mask, const VD& b, const VD& a)
+{
+    VD r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = mask.v[i] != 0.0 ? b.v[i] : a.v[i];
+    return r;
+}
+inline VD widen(const VF& a)
+{
+    VD r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = a.v[i];
+    return r;
+}
+inline VF narrow(const VD& a)
+{
+    VF r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = static_cast<float>(a.v[i]);
+    return r;
+}
+
+#include "effect/phasekernels_impl.h"
+
+constexpr phasekernels::Table kTable{&filterSingle, &filterDouble};
+
+} // namespace phasekernels_scalar
+
+const phasekernels::Table& phasekernels::scalarTable()
+{
+    return phasekernels_scalar::kTable;
+}
+
+SimdLevel bestSimdLevel()
+{
+    static const SimdLevel level = detectSimdLevel();
+    return level;
+}
+
+PhaseNetwork::PhaseNetwork(std::initializer_list<PhasePath> lanes, SimdLevel level)
+{
+    int count = 0;
+    for (PhasePath p : lanes)
+    {
+        if (count == kMaxLanes) break;
+        const bool b = p == PhasePath::B;
+        for (int k = 0; k < 4; ++k)
+        {
+            setup_.c[k][count] = b ? kPathBf[k] : kPathAf[k];
+            setup_.cd[k][count] = b ? kPathBd[k] : kPathAd[k];
+        }
+        setup_.isB[count] = b ? ~std::uint64_t{0} : 0;
+        setup_.shift[count] = b ? 1 : 0;
+        ++count;
+    }
+    // Unused lanes run path A on silence: their values stay small and finite.
+    for (int l = count; l < kMaxLanes; ++l)
+        for (int k = 0; k < 4; ++k)
+        {
+            setup_.c[k][l] = kPathAf[k];
+            setup_.cd[k][l] = kPathAd[k];
+        }
+    setup_.lanes = count;
+    const SimdLevel best = bestSimdLevel();
+    level_ = level > best ? best : level;
+    kernels_ = &tableFor(level_);
+}
+
+template <class Sample, class Filter>
+static void runPasses(const phasekernels::Setup& setup, phasekernels::History& state,
+                      phasekernels::Scratch& scratch, Filter filter, const Sample* const* inputs,
+                      float* const* outputs, std::int32_t frames, const Sample* silence)
+{
+    using phasekernels::kChunk;
+    using phasekernels::kLanes;
+    for (std::int32_t done = 0; done < frames; done += kChunk)
+    {
+        const int n = frames - done < kChunk ? static_cast<int>(frames - done) : kChunk;
+        const Sample* in[kLanes];
+        float* out[kLanes];
+        for (int l = 0; l < kLanes; ++l)
+        {
+            in[l] = l < setup.lanes ? inputs[l] + done : silence;
+            out[l] = l < setup.lanes ? outputs[l] + done : nullptr;
+        }
+        filter(setup, state, scratch, in, out, n);
+    }
+}
+
+void PhaseNetwork::process(const float* const* inputs, float* const* outputs, std::int32_t frames)
+{
+    runPasses(setup_, state_, scratch_, kernels_->filterSingle, inputs, outputs, frames, kSilence);
+}
+
+void PhaseNetwork::process(const double* const* inputs, float* const* outputs, std::int32_t frames)
+{
+    runPasses(setup_, state_, scratch_, kernels_->filterDouble, inputs, outputs, frames, kSilenceD);
+}
+
+bool PhaseNetwork::recoverFromNonFinite()
+{
+    bool finite = true;
+    for (int l = 0; l < setup_.lanes; ++l)
+    {
+        for (const auto& row : state_.x)
+            finite = finite && std::isfinite(row[l]);
+        for (const auto& row : state_.y)
+            finite = finite && std::isfinite(row[l]);
+    }
+    if (!finite) reset();
+    return !finite;
+}
+
+void PhaseNetwork::reset()
+{
+    state_ = phasekernels::History{};
+}
