@@ -50,6 +50,9 @@ struct RenderOptions
     std::string snapshot; ///< --snapshot: a picture of the editor goes here instead of a render
     bool gui = false;     ///< --gui: the editor in a window instead of a render
     bool help = false;
+    /// Writing overlaps reading and processing on a second thread; the output is the same either
+    /// way. No option sets it: the tests and the benchmark compare the two.
+    bool threaded = true;
 };
 
 /// Outcome of parsing: the options, or a one-line message and the exit status 2.

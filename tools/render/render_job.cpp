@@ -1,6 +1,7 @@
 // The render itself: source -> plug-in, block by block, as a host's playback would -> sink.
 #include "tools/render/render_job.h"
 
+#include "tools/render/block_pipeline.h"
 #include "tools/render/demo_source.h"
 #include "tools/render/editor_window.h"
 #include "tools/render/plugin_host.h"
@@ -109,90 +110,150 @@ void printSettings(PluginHost& host, const Automation& automation, long long blo
     std::fprintf(out, "%s\n", line.c_str());
 }
 
-/// Reads, encodes and writes the whole source in one precision.
-template <typename Sample>
-int renderAll(PluginHost& host, AudioSource& source, SoundFileSink& sink, const RenderOptions& options,
-              const Automation& automation, long long blockCount, std::FILE* out, std::FILE* err)
+/// Where the file's channels meet the processor: processor input c is file channel feed[c]
+/// (silence beyond the feed) divided by inDivisor[c]; written channel k is processor output written[k]
+/// times outScale[k].
+struct Routing
 {
-    const int block = options.blockSize;
-    const int fileChannels = source.channels();
-    const int outChannels = options.channels;
-    const AEffect& e = host.record();
-    std::vector<Sample> fileFrames(static_cast<size_t>(block) * static_cast<size_t>(fileChannels));
-    std::vector<Sample> outFrames(static_cast<size_t>(block) * static_cast<size_t>(outChannels));
-    std::vector<std::vector<Sample>> inputs(static_cast<size_t>(e.numInputs),
-                                            std::vector<Sample>(static_cast<size_t>(block)));
-    std::vector<std::vector<Sample>> outputs(static_cast<size_t>(e.numOutputs),
-                                             std::vector<Sample>(static_cast<size_t>(block)));
+    int processorInputs = 0, processorOutputs = 0;
+    std::vector<int> feed;
+    std::vector<double> inDivisor;
+    std::vector<int> written;
+    std::vector<double> outScale;
+    std::vector<std::string> names; ///< of the written channels, for the summary
+};
+
+// Blocks travel between the threads in slots of at least this many frames, so the hand-over
+// costs nothing next to the work; a few slots let either side run ahead of the other.
+constexpr int kSlotFrames = 16384;
+constexpr int kSlots = 4;
+
+/// Reads, processes and writes the whole source in one precision. `process(inputs, outputs,
+/// frames, block)` turns one block; the writing runs on a second thread when the options allow.
+template <typename Sample, typename Process>
+int renderAll(AudioSource& source, SoundFileSink& sink, const RenderOptions& options, const Routing& routing,
+              Process&& process, std::FILE* out, std::FILE* err)
+{
+    const size_t block = static_cast<size_t>(options.blockSize);
+    const size_t fileChannels = static_cast<size_t>(source.channels());
+    const size_t outChannels = routing.written.size();
+    std::vector<Sample> fileFrames(block * fileChannels);
+    std::vector<std::vector<Sample>> inputs(static_cast<size_t>(routing.processorInputs),
+                                            std::vector<Sample>(block));
+    std::vector<std::vector<Sample>> outputs(static_cast<size_t>(routing.processorOutputs),
+                                             std::vector<Sample>(block));
     std::vector<Sample*> inputPointers, outputPointers;
     for (auto& channel : inputs)
         inputPointers.push_back(channel.data());
     for (auto& channel : outputs)
         outputPointers.push_back(channel.data());
 
-    // Which file channel feeds plug-in input c. AmbiX comes as W, Y, Z, X; W is scaled below.
-    std::vector<int> feed(static_cast<size_t>(fileChannels));
-    for (int c = 0; c < fileChannels; ++c)
-        feed[static_cast<size_t>(c)] = c;
-    if (options.ambix) feed = {0, 3, 1, 2};
-    const double sqrtTwo = std::sqrt(2.0); // SN3D W is the classic W times the square root of 2
+    struct Slot
+    {
+        std::vector<Sample> frames;  // interleaved, ready to write
+        std::vector<int64_t> counts; // frames of each block in it, written one block at a time as ever
+    };
+    const size_t blocksPerSlot = std::max<size_t>(1, kSlotFrames / block);
+    std::vector<Slot> slots(kSlots);
+    for (Slot& slot : slots)
+    {
+        slot.frames.resize(blocksPerSlot * block * outChannels);
+        slot.counts.reserve(blocksPerSlot);
+    }
 
-    std::vector<double> peaks(static_cast<size_t>(outChannels), 0.0);
+    std::vector<double> peaks(outChannels, 0.0);
     ProgressBar progress(err, ::isatty(::fileno(err)) != 0, source.frames());
     const auto started = std::chrono::steady_clock::now();
+    long long blockIndex = 0;
     int64_t done = 0;
-    std::string error;
+    std::string writeError;
 
-    for (long long b = 0;; ++b)
+    // Reads and processes blocks until the slot is full, the input ends or a read fails.
+    const auto produce = [&](int index) -> Produced
     {
-        const int64_t got = source.read(fileFrames.data(), block);
-        if (got < 0)
+        Slot& slot = slots[static_cast<size_t>(index)];
+        slot.counts.clear();
+        while (slot.counts.size() < blocksPerSlot)
         {
-            progress.finish();
-            return fail(err, kExitFailure, "cannot read " + options.input + ": " + source.error());
-        }
-        if (got == 0) break;
-        const size_t n = static_cast<size_t>(got);
-        for (int c = 0; c < fileChannels; ++c)
-        {
-            Sample* to = inputs[static_cast<size_t>(c)].data();
-            const Sample* from = fileFrames.data() + feed[static_cast<size_t>(c)];
-            for (size_t i = 0; i < n; ++i)
-                to[i] = from[i * static_cast<size_t>(fileChannels)];
-        }
-        if (options.ambix)
-            for (size_t i = 0; i < n; ++i)
-                inputs[0][i] = static_cast<Sample>(inputs[0][i] / sqrtTwo);
-
-        if (automation.moves()) automation.apply(host, std::min(b, blockCount - 1), blockCount);
-        host.process(inputPointers.data(), outputPointers.data(), static_cast<int>(n));
-
-        for (int c = 0; c < outChannels; ++c)
-        {
-            const Sample* from = outputs[static_cast<size_t>(c)].data();
-            double& peak = peaks[static_cast<size_t>(c)];
-            for (size_t i = 0; i < n; ++i)
+            const int64_t got = source.read(fileFrames.data(), static_cast<int64_t>(block));
+            if (got < 0) return {!slot.counts.empty(), Produced::Then::Failed};
+            if (got == 0) return {!slot.counts.empty(), Produced::Then::End};
+            const size_t n = static_cast<size_t>(got);
+            for (size_t c = 0; c < routing.feed.size(); ++c)
             {
-                outFrames[i * static_cast<size_t>(outChannels) + static_cast<size_t>(c)] = from[i];
-                peak = std::max(peak, std::fabs(static_cast<double>(from[i])));
+                Sample* to = inputs[c].data();
+                const Sample* from = fileFrames.data() + routing.feed[c];
+                for (size_t i = 0; i < n; ++i)
+                    to[i] = from[i * fileChannels];
+                if (routing.inDivisor[c] != 1.0)
+                    for (size_t i = 0; i < n; ++i)
+                        to[i] = static_cast<Sample>(to[i] / routing.inDivisor[c]);
             }
+            process(inputPointers.data(), outputPointers.data(), static_cast<int>(n), blockIndex++);
+
+            Sample* frames = slot.frames.data() + slot.counts.size() * block * outChannels;
+            for (size_t k = 0; k < outChannels; ++k)
+            {
+                const Sample* from = outputs[static_cast<size_t>(routing.written[k])].data();
+                const double scale = routing.outScale[k];
+                double& peak = peaks[k];
+                for (size_t i = 0; i < n; ++i)
+                {
+                    const Sample v = scale == 1.0 ? from[i] : static_cast<Sample>(from[i] * scale);
+                    frames[i * outChannels + k] = v;
+                    peak = std::max(peak, std::fabs(static_cast<double>(v)));
+                }
+            }
+            slot.counts.push_back(got);
         }
-        if (!sink.write(outFrames.data(), got, error))
+        return {true, Produced::Then::More};
+    };
+    const auto consume = [&](int index) -> bool
+    {
+        const Slot& slot = slots[static_cast<size_t>(index)];
+        const Sample* frames = slot.frames.data();
+        for (const int64_t count : slot.counts)
         {
-            progress.finish();
-            return fail(err, kExitFailure, error);
+            if (!sink.write(frames, count, writeError)) return false;
+            frames += block * outChannels;
+            done += count;
+            progress.update(done);
         }
-        done += got;
-        progress.update(done);
-    }
+        return true;
+    };
+
+    const PipelineOutcome outcome = runBlockPipeline(kSlots, options.threaded, produce, consume);
     progress.finish();
+    if (outcome == PipelineOutcome::ProducerFailed)
+        return fail(err, kExitFailure, "cannot read " + options.input + ": " + source.error());
+    if (outcome == PipelineOutcome::ConsumerFailed) return fail(err, kExitFailure, writeError);
+    std::string error;
     if (!sink.commit(error)) return fail(err, kExitFailure, error);
 
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    const std::vector<std::string> names = {"L", "R", "T", "Q"};
     std::fprintf(out, "Wrote %s: %s\n", options.output.c_str(),
-                 summaryLine(done, source.sampleRate(), names, peaks, seconds).c_str());
+                 summaryLine(done, source.sampleRate(), routing.names, peaks, seconds).c_str());
     return kExitSuccess;
+}
+
+/// The encoder's routing: the file's channels in order (AmbiX W, Y, Z, X reordered, W scaled to
+/// the classic W), all of the plug-in's outputs read, the first `options.channels` written.
+Routing encodeRouting(const AEffect& e, int fileChannels, const RenderOptions& options)
+{
+    Routing r;
+    r.processorInputs = e.numInputs;
+    r.processorOutputs = e.numOutputs;
+    for (int c = 0; c < fileChannels; ++c)
+        r.feed.push_back(c);
+    if (options.ambix) r.feed = {0, 3, 1, 2};
+    r.inDivisor.assign(r.feed.size(), 1.0);
+    if (options.ambix) r.inDivisor[0] = std::sqrt(2.0); // SN3D W is the classic W times the root of 2
+    for (int k = 0; k < options.channels; ++k)
+        r.written.push_back(k);
+    r.outScale.assign(r.written.size(), 1.0);
+    r.names = {"L", "R", "T", "Q"};
+    r.names.resize(r.written.size());
+    return r;
 }
 
 } // namespace
@@ -297,9 +358,14 @@ int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err)
     auto sink = SoundFileSink::create(options.output, options.channels, source->sampleRate(),
                                       options.encoding, error);
     if (!sink) return fail(err, kExitFailure, error);
-    if (options.doublePrecision)
-        return renderAll<double>(*host, *source, *sink, options, automation, blockCount, out, err);
-    return renderAll<float>(*host, *source, *sink, options, automation, blockCount, out, err);
+    const Routing routing = encodeRouting(e, source->channels(), options);
+    const auto encode = [&](auto** inputs, auto** outputs, int frames, long long block)
+    {
+        if (automation.moves()) automation.apply(*host, std::min(block, blockCount - 1), blockCount);
+        host->process(inputs, outputs, frames);
+    };
+    if (options.doublePrecision) return renderAll<double>(*source, *sink, options, routing, encode, out, err);
+    return renderAll<float>(*source, *sink, options, routing, encode, out, err);
 }
 
 } // namespace sorvelt::render
