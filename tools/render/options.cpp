@@ -105,6 +105,13 @@ const OptionRow optionTable[] = {
          o.info = true;
          return {};
      }},
+    {"--version", nullptr, nullptr, nullptr,
+     "show the version of this command and the vendor version of the plug-in it loads, and exit",
+     [](RenderOptions& o, const std::string&) -> std::string
+     {
+         o.version = true;
+         return {};
+     }},
     {"--snapshot", nullptr, "FILE.png", nullptr,
      "write a picture of the plug-in's editor, at the parameter values given, and exit (needs an X display)",
      [](RenderOptions& o, const std::string& v) -> std::string
@@ -120,7 +127,9 @@ const OptionRow optionTable[] = {
          o.gui = true;
          return {};
      }},
-    {"--plugin", nullptr, "PATH", "sorvelt.so beside this command", "the VST 2.4 plug-in to load",
+    {"--plugin", nullptr, "PATH",
+     "sorvelt.so beside this command, else the installed one in ../lib/vst from it",
+     "the VST 2.4 plug-in to load",
      [](RenderOptions& o, const std::string& v) -> std::string
      {
          if (v.empty()) return "--plugin: the path is empty";
@@ -343,6 +352,14 @@ std::string defaultOutputFor(const std::string& input)
     std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
     if (const size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0) name.resize(dot);
     return name + "-uhj.wav";
+}
+
+std::vector<OptionDescription> optionDescriptions()
+{
+    std::vector<OptionDescription> rows;
+    for (const OptionRow& row : optionTable)
+        rows.push_back({row.name, row.shortName, row.value, row.defaultText, row.help});
+    return rows;
 }
 
 std::string helpText()

@@ -47,6 +47,7 @@ struct RenderOptions
     int blockSize = 512;
     std::optional<int> sampleRate;
     bool info = false;
+    bool version = false;
     std::string snapshot; ///< --snapshot: a picture of the editor goes here instead of a render
     bool gui = false;     ///< --gui: the editor in a window instead of a render
     bool help = false;
@@ -65,6 +66,19 @@ struct ParseResult
 
 /// Parses the arguments after the program name.
 ParseResult parseOptions(const std::vector<std::string>& arguments);
+
+/// One option as --help and the manual page describe it (the parser's own table, without its actions).
+struct OptionDescription
+{
+    const char* name;
+    const char* shortName;   ///< or nullptr
+    const char* value;       ///< placeholder of the value, nullptr for a switch
+    const char* defaultText; ///< or nullptr
+    const char* help;
+};
+
+/// Every option in the order --help lists them.
+std::vector<OptionDescription> optionDescriptions();
 
 /// The --help text: every option with its default, then examples of the common jobs.
 std::string helpText();

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <limits.h>
 #include <memory>
 #include <unistd.h>
@@ -258,13 +259,25 @@ Routing encodeRouting(const AEffect& e, int fileChannels, const RenderOptions& o
 
 } // namespace
 
-std::string defaultPluginPath()
+std::vector<std::string> pluginCandidates()
 {
     char self[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) return "sorvelt.so";
-    std::string path(self, static_cast<size_t>(length));
-    return path.substr(0, path.find_last_of('/') + 1) + "sorvelt.so";
+    if (length <= 0) return {"sorvelt.so"};
+    const std::string path(self, static_cast<size_t>(length));
+    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+    // Installed, the command sits in <prefix>/bin and the plug-in where hosts look for it;
+    // found relative to the command so an unpacked package works wherever it lies.
+    const std::filesystem::path installed = folder + SORVELT_INSTALLED_PLUGIN_DIR "/sorvelt.so";
+    return {folder + "sorvelt.so", installed.lexically_normal().string()};
+}
+
+std::string defaultPluginPath()
+{
+    const std::vector<std::string> candidates = pluginCandidates();
+    for (const std::string& candidate : candidates)
+        if (::access(candidate.c_str(), F_OK) == 0) return candidate;
+    return candidates.front();
 }
 
 int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err)
@@ -276,6 +289,18 @@ int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err)
     }
     const std::string pluginPath = options.plugin.empty() ? defaultPluginPath() : options.plugin;
     std::string error;
+
+    if (options.version)
+    {
+        std::fprintf(out, "sorvelt-render %s\n", SORVELT_VERSION);
+        auto host = PluginHost::load(pluginPath, static_cast<float>(kDefaultRate), options.blockSize, error);
+        if (!host) return fail(err, kExitFailure, error);
+        host->open();
+        std::fprintf(out, "Plug-in: %s (%s, vendor version %ld)\n", host->path().c_str(),
+                     host->text(effGetEffectName).c_str(),
+                     static_cast<long>(host->dispatch(effGetVendorVersion)));
+        return kExitSuccess;
+    }
 
     if (options.info)
     {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace sorvelt::render
 {
@@ -20,7 +21,11 @@ enum ExitStatus : int
 /// Carries out what the options ask. Results and the summary go to `out`, messages to `err`.
 int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err);
 
-/// The sorvelt.so beside the running command.
+/// Where a run looks for the plug-in when no --plugin is given, in order: beside the running
+/// command, then where an installation of the command puts it.
+std::vector<std::string> pluginCandidates();
+
+/// The first of pluginCandidates() that exists, else the first (whose load error names it).
 std::string defaultPluginPath();
 
 } // namespace sorvelt::render
