@@ -2,6 +2,8 @@
 # Shared by demo.sh and test.sh: installs the Debian packages the build needs
 # when any is missing, then configures and builds into the folder given
 # (default build/) with any further CMake arguments.
+# SORVELT_EXTRA_PACKAGES adds Debian packages a caller needs; SORVELT_TARGETS builds only
+# those targets instead of everything.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -10,6 +12,8 @@ packages=(build-essential cmake pkg-config
           libpng-dev zlib1g-dev libcairo2-dev fonts-liberation libx11-dev
           libsndfile1-dev g++-multilib
           xvfb xauth xdotool imagemagick x11-utils)
+read -r -a extra <<<"${SORVELT_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,4 +30,5 @@ fi
 build=${1:-build}
 shift || true
 cmake -S "$root" -B "$root/$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$root/$build" -j "$(nproc)"
+read -r -a targets <<<"${SORVELT_TARGETS:-}"
+cmake --build "$root/$build" -j "$(nproc)" ${targets[@]:+--target "${targets[@]}"}
