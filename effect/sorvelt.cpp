@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "editor/uhjeditor.h"
+#include "editor/createeditor.h"
 #include "plugin/aeffguieditor.h"
 #include "plugin/text.h"
 
@@ -65,7 +65,7 @@ Sorvelt::Sorvelt(HostCallback hostCallback)
     // building fails, the pointer must go before the base destructor would delete it.
     try
     {
-        setEditor(new UHJeditor(this));
+        setEditor(createEditor(this));
     }
     catch (...)
     {
@@ -106,7 +106,7 @@ void Sorvelt::setParameter(std::int32_t index, float value)
         storeParameter(params[index], value);
         storeParameter(programs[currentProgram].*SorveltProgram::kValues[index], value);
     }
-    // Sorvelt's editor is always a bitmap editor (a UHJeditor); it takes every index.
+    // Sorvelt's editor, where there is one, is a bitmap editor; it takes every index.
     if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
 }
 
