@@ -21,6 +21,9 @@ extern "C" SORVELT_EXPORT AEffect* VSTPluginMain(HostCallback hostCallback)
     }
 }
 
-/// The same function under the old name, without defining a C++ main.
+#ifdef __ELF__
+/// The same function under the old name, without defining a C++ main. Where the
+/// symbol is not an ELF one (a DLL), the export list names it instead.
 extern "C" SORVELT_EXPORT AEffect* VSTPluginMainAlias(HostCallback hostCallback) __asm__("main")
     __attribute__((alias("VSTPluginMain")));
+#endif
