@@ -30,4 +30,6 @@ echo "== sanitizers: TSan (concurrency tests)"
 ctest --test-dir build-tsan --output-on-failure -L concurrency || status=1
 echo "== plain build"
 ctest --test-dir build --output-on-failure -j 2 || status=1
+echo "== Windows: both DLLs cross-built, the 64-bit suites under Wine"
+"$root/scripts/test-windows.sh" || status=1
 exit $status
