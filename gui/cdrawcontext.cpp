@@ -93,20 +93,17 @@ void CDrawContext::setDrawMode(CDrawMode mode)
 Paint CDrawContext::paintFor(CColor color) const
 {
     Paint paint{color};
-    switch (drawMode)
-    {
-    case kOrMode:
+#if SORVELT_MAC_FLAVOUR
+    // Quartz has no raster operations: every mode draws plainly, and only 3 antialiases.
+    paint.antialias = drawMode == kAntialias;
+#else
+    // GDI's raster operations: 1 the merge pen, 2 the not-xor pen, anything else (3 too) a plain
+    // copy; GDI shapes are never antialiased.
+    if (drawMode == kOrMode)
         paint.op = RasterOp::Merge;
-        break;
-    case kXorMode:
+    else if (drawMode == kXorMode)
         paint.op = RasterOp::NotXor;
-        break;
-    case kAntialias:
-        paint.antialias = true;
-        break;
-    default:
-        break;
-    }
+#endif
     return paint;
 }
 

@@ -18,32 +18,6 @@ namespace VSTGUI
 namespace
 {
 
-/// One pixel of a thin line in the given raster operation, matching what the backend does to a fill.
-void plot(std::uint8_t* d, const std::uint8_t* s, RasterOp op)
-{
-    switch (op)
-    {
-    case RasterOp::Merge:
-        for (int i = 0; i < 4; ++i)
-            d[i] = static_cast<std::uint8_t>(std::min(255, d[i] + s[i]));
-        break;
-    case RasterOp::NotXor:
-    {
-        const int sa = s[3], da = d[3];
-        for (int i = 0; i < 3; ++i)
-        {
-            const int a = s[i] * da, b = d[i] * sa;
-            d[i] = static_cast<std::uint8_t>(std::clamp(s[i] + d[i] - 2 * std::min(a, b) / 255, 0, 255));
-        }
-        d[3] = static_cast<std::uint8_t>(sa + da - (sa * da + 127) / 255);
-        break;
-    }
-    default:
-        pixelops::blendOver(d, s, 255);
-        break;
-    }
-}
-
 /// Grows `changed` to include pixel (x, y).
 void include(CRect& changed, long x, long y)
 {
@@ -88,7 +62,7 @@ void CDrawContext::strokeSegment(const CPoint& from, const CPoint& to, bool incl
         const bool dashOn = lineStyle == kLineSolid || (step % 2) == 0;
         if (dashOn && clip.pointInside(CPoint(x, y)))
         {
-            plot(pixels.pixel(static_cast<int>(x), static_cast<int>(y)), color, paint.op);
+            pixelops::applyRaster(pixels.pixel(static_cast<int>(x), static_cast<int>(y)), color, frameColor, paint.op);
             include(changed, x, y);
         }
         if (atEnd) break;
@@ -287,7 +261,7 @@ void CDrawContext::floodFill(const CPoint& start)
         std::memcpy(&value, pixels.pixel(p.x, p.y), 4);
         if (seen[index] || value != seed) continue;
         seen[index] = true;
-        plot(pixels.pixel(p.x, p.y), color, op);
+        pixelops::applyRaster(pixels.pixel(p.x, p.y), color, fillColor, op);
         include(changed, p.x, p.y);
         stack.push_back(CPoint(p.x + 1, p.y));
         stack.push_back(CPoint(p.x - 1, p.y));

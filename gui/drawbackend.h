@@ -15,21 +15,16 @@
 #include "gui/ccolor.h"
 #include "gui/cpoint.h"
 #include "gui/crect.h"
+#include "gui/pixelops.h"
 #include "gui/platform.h"
 
 namespace VSTGUI
 {
 
-/// How a shape's pixels meet the pixels already there. Only Copy blends by the colour's alpha;
-/// the raster operations combine opaque colours channel by channel, as a Windows pen does.
-enum class RasterOp
-{
-    Copy,   ///< the colour drawn over the destination
-    Merge,  ///< destination OR colour
-    NotXor, ///< NOT (destination XOR colour)
-};
+using pixelops::RasterOp;
 
-/// Everything a fill or a stroke needs besides its geometry.
+/// Everything a fill or a stroke needs besides its geometry. A raster operation other than Copy
+/// is never antialiased; its pixels are those pixelops::applyRaster gives.
 struct Paint
 {
     CColor color;

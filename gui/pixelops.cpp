@@ -51,6 +51,27 @@ void blendOver(std::uint8_t* dst, const std::uint8_t* src, unsigned opacity)
     }
 }
 
+void applyRaster(std::uint8_t* dst, const std::uint8_t* stored, CColor color, RasterOp op)
+{
+    const std::uint8_t pen[3] = {color.blue, color.green, color.red};
+    switch (op)
+    {
+    case RasterOp::Merge:
+        for (int i = 0; i < 3; ++i)
+            dst[i] = static_cast<std::uint8_t>(dst[i] | pen[i]);
+        dst[3] = 255;
+        break;
+    case RasterOp::NotXor:
+        for (int i = 0; i < 3; ++i)
+            dst[i] = static_cast<std::uint8_t>(~(dst[i] ^ pen[i]));
+        dst[3] = 255;
+        break;
+    case RasterOp::Copy:
+        blendOver(dst, stored, 255);
+        break;
+    }
+}
+
 CRect boundToBuffer(CRect area, const PixelBuffer& buffer)
 {
     return area.bound(CRect(0, 0, buffer.width, buffer.height));

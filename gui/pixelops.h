@@ -19,6 +19,19 @@ CColor loadColor(const std::uint8_t* pixel);
 /// Source-over of one premultiplied pixel scaled by `opacity` (255 = as it is).
 void blendOver(std::uint8_t* dst, const std::uint8_t* src, unsigned opacity);
 
+/// How drawn pixels meet the pixels already there. Copy blends by the colour's alpha; the
+/// others combine the colour's red, green and blue with the bytes already stored, channel by
+/// channel, as a Windows pen's raster operation does, and leave the pixel opaque.
+enum class RasterOp
+{
+    Copy,   ///< the colour drawn over the destination
+    Merge,  ///< destination OR colour
+    NotXor, ///< NOT (destination XOR colour)
+};
+
+/// One pixel drawn in `color` with `op` (`stored` is storeColor of it, kept by callers in loops).
+void applyRaster(std::uint8_t* dst, const std::uint8_t* stored, CColor color, RasterOp op);
+
 /// The part of `area` that lies inside the buffer.
 CRect boundToBuffer(CRect area, const PixelBuffer& buffer);
 

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <numbers>
+#include <vector>
 
 #include "gui/cairo/utf8text.h"
 #include "gui/drawbackend.h"
@@ -28,20 +30,6 @@ const char* cairoFace(const char* face)
 void setSource(cairo_t* cr, CColor c)
 {
     cairo_set_source_rgba(cr, c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0);
-}
-
-cairo_operator_t operatorFor(RasterOp op)
-{
-    // Pixel-wise raster operations do not exist on cairo; these are the nearest compositing ones.
-    switch (op)
-    {
-    case RasterOp::Merge:
-        return CAIRO_OPERATOR_ADD;
-    case RasterOp::NotXor:
-        return CAIRO_OPERATOR_DIFFERENCE;
-    default:
-        return CAIRO_OPERATOR_OVER;
-    }
 }
 
 /// A unit circle scaled into an ellipse; nothing for an empty one.
@@ -75,7 +63,7 @@ class CairoBackend final : public DrawBackend
 {
 public:
     CairoBackend(const PixelBuffer& pixels_, cairo_surface_t* surface_, cairo_t* cr_)
-        : buffer(pixels_), surface(surface_), cr(cr_)
+        : buffer(pixels_), surface(surface_), cr(cr_), clips{CRect(0, 0, pixels_.width, pixels_.height)}
     {
         cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
         cairo_font_options_t* options = cairo_font_options_create();
@@ -105,17 +93,25 @@ public:
 
     void setClip(const CRect& clip) override
     {
+        clips.back() = clip;
         cairo_reset_clip(cr);
         cairo_rectangle(cr, clip.left, clip.top, clip.width(), clip.height());
         cairo_clip(cr);
     }
     void pushClip(const CRect& clip) override
     {
+        CRect narrowed = clip;
+        clips.push_back(narrowed.bound(clips.back()));
         cairo_save(cr);
         cairo_rectangle(cr, clip.left, clip.top, clip.width(), clip.height());
         cairo_clip(cr);
     }
-    void popClip() override { cairo_restore(cr); }
+    void popClip() override
+    {
+        if (clips.size() < 2) return;
+        clips.pop_back();
+        cairo_restore(cr);
+    }
 
     void setLine(int width, bool dashed) override
     {
@@ -132,56 +128,52 @@ public:
 
     void fillRect(const CRect& r, const Paint& paint) override
     {
-        begin(paint);
-        cairo_rectangle(cr, r.left, r.top, r.width(), r.height());
-        cairo_fill(cr);
-        cairo_restore(cr);
+        paintPath(paint, false, [&](cairo_t* c) { cairo_rectangle(c, r.left, r.top, r.width(), r.height()); });
     }
     void fillPolygon(const CPoint* points, long count, const Paint& paint) override
     {
-        begin(paint);
-        for (long i = 0; i < count; ++i)
-            cairo_line_to(cr, points[i].x, points[i].y);
-        cairo_close_path(cr);
-        cairo_fill(cr);
-        cairo_restore(cr);
+        paintPath(paint, false,
+                  [&](cairo_t* c)
+                  {
+                      for (long i = 0; i < count; ++i)
+                          cairo_line_to(c, points[i].x, points[i].y);
+                      cairo_close_path(c);
+                  });
     }
     void strokeLine(const CPoint& from, const CPoint& to, const Paint& paint) override
     {
-        begin(paint);
-        cairo_move_to(cr, from.x + 0.5, from.y + 0.5);
-        cairo_line_to(cr, to.x + 0.5, to.y + 0.5);
-        cairo_stroke(cr);
-        cairo_restore(cr);
+        paintPath(paint, true,
+                  [&](cairo_t* c)
+                  {
+                      cairo_move_to(c, from.x + 0.5, from.y + 0.5);
+                      cairo_line_to(c, to.x + 0.5, to.y + 0.5);
+                  });
     }
     void fillEllipse(const CRect& r, const Paint& paint) override
     {
-        begin(paint);
-        ellipsePath(cr, (r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0, r.width() / 2.0, r.height() / 2.0);
-        cairo_fill(cr);
-        cairo_restore(cr);
+        paintPath(paint, false,
+                  [&](cairo_t* c)
+                  {
+                      ellipsePath(c, (r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0, r.width() / 2.0,
+                                  r.height() / 2.0);
+                  });
     }
     void strokeEllipse(const CRect& r, const Paint& paint) override
     {
-        begin(paint);
-        ellipsePath(cr, (r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0, r.width() / 2.0 - 0.5,
-                    r.height() / 2.0 - 0.5);
-        cairo_stroke(cr);
-        cairo_restore(cr);
+        paintPath(paint, true,
+                  [&](cairo_t* c)
+                  {
+                      ellipsePath(c, (r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0, r.width() / 2.0 - 0.5,
+                                  r.height() / 2.0 - 0.5);
+                  });
     }
     void fillPie(const CRect& r, float startAngle, float endAngle, const Paint& paint) override
     {
-        begin(paint);
-        arcPath(cr, r, startAngle, endAngle, true);
-        cairo_fill(cr);
-        cairo_restore(cr);
+        paintPath(paint, false, [&](cairo_t* c) { arcPath(c, r, startAngle, endAngle, true); });
     }
     void strokeArc(const CRect& r, float startAngle, float endAngle, const Paint& paint) override
     {
-        begin(paint);
-        arcPath(cr, r, startAngle, endAngle, false);
-        cairo_stroke(cr);
-        cairo_restore(cr);
+        paintPath(paint, true, [&](cairo_t* c) { arcPath(c, r, startAngle, endAngle, false); });
     }
 
     long textWidth(const char* text) override
@@ -206,18 +198,56 @@ public:
     }
 
 private:
-    /// Saves the state and sets the paint; every shape restores it when done.
-    void begin(const Paint& paint)
+    /// Fills or strokes the path that `path` makes. cairo has no raster operations, so for those
+    /// the path is first rendered as a mask over the clip, and each covered pixel is combined.
+    void paintPath(const Paint& paint, bool stroke, const std::function<void(cairo_t*)>& path)
     {
-        cairo_save(cr);
-        setSource(cr, paint.color);
-        cairo_set_operator(cr, operatorFor(paint.op));
-        cairo_set_antialias(cr, paint.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+        if (paint.op == RasterOp::Copy)
+        {
+            cairo_save(cr);
+            setSource(cr, paint.color);
+            cairo_set_antialias(cr, paint.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+            path(cr);
+            stroke ? cairo_stroke(cr) : cairo_fill(cr);
+            cairo_restore(cr);
+            return;
+        }
+        CRect clip = clips.back();
+        clip.bound(CRect(0, 0, buffer.width, buffer.height));
+        if (clip.isEmpty()) return;
+        cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, clip.width(), clip.height());
+        cairo_t* m = cairo_create(mask);
+        cairo_set_antialias(m, CAIRO_ANTIALIAS_NONE);
+        cairo_translate(m, -clip.left, -clip.top);
+        cairo_set_line_width(m, cairo_get_line_width(cr));
+        cairo_set_line_cap(m, cairo_get_line_cap(cr));
+        cairo_set_line_join(m, cairo_get_line_join(cr));
+        std::vector<double> dashes(static_cast<std::size_t>(cairo_get_dash_count(cr)));
+        double dashOffset = 0;
+        cairo_get_dash(cr, dashes.data(), &dashOffset);
+        cairo_set_dash(m, dashes.data(), static_cast<int>(dashes.size()), dashOffset);
+        path(m);
+        stroke ? cairo_stroke(m) : cairo_fill(m);
+        cairo_destroy(m);
+        cairo_surface_flush(mask);
+        cairo_surface_flush(surface);
+        const unsigned char* coverage = cairo_image_surface_get_data(mask);
+        const int maskStride = cairo_image_surface_get_stride(mask);
+        std::uint8_t stored[4];
+        pixelops::storeColor(stored, paint.color);
+        for (int y = 0; y < clip.height(); ++y)
+            for (int x = 0; x < clip.width(); ++x)
+                if (coverage[y * maskStride + x] >= 128)
+                    pixelops::applyRaster(buffer.pixel(clip.left + x, clip.top + y), stored, paint.color, paint.op);
+        cairo_surface_destroy(mask);
+        markDirty(clip);
     }
 
     PixelBuffer buffer;
     cairo_surface_t* surface;
     cairo_t* cr;
+    /// The clip and its narrowings, innermost last (the mask path of raster operations needs them).
+    std::vector<CRect> clips;
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "gui/cdrawcontext.h"
 #include "gui/headless/headlessplatform.h"
 #include "tests/gui/drawing_harness.h"
+#include "tests/gui/drawmode_table.h"
 
 using namespace VSTGUI;
 using namespace drawtest;
@@ -220,6 +221,11 @@ TEST(CDrawContext, DashedLineSkipsEveryOtherPixel)
     EXPECT_EQ(mismatches(canvas.context,
                          [](int x, int y) { return y == 0 && x < 8 && x % 2 == 0 ? kGreen : kBlack; }),
               "");
+}
+
+TEST(CDrawContext, DrawModesAreTheWindowsRasterOperations)
+{
+    checkDrawModes(false);
 }
 
 TEST(CDrawContext, FloodFillStopsAtOtherColours)

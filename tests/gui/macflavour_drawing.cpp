@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "tests/gui/drawing_harness.h"
+#include "tests/gui/drawmode_table.h"
 
 using namespace VSTGUI;
 using namespace drawtest;
@@ -35,6 +36,11 @@ TEST(MacFlavourDrawing, StandardFontsTakeTheMacSizesAndFaces)
     COffscreenContext context(nullptr, 4, 4);
     context.setFont(kFontSmall);
     EXPECT_EQ(context.getFontSize(), 10);
+}
+
+TEST(MacFlavourDrawing, DrawModesCopyAndOnlyThreeAntialiases)
+{
+    checkDrawModes(true);
 }
 
 TEST(MacFlavourDrawing, OpaqueFlagHasNoEffect)
