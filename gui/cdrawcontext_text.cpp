@@ -3,6 +3,7 @@
 // backend measures and draws glyphs at the baseline this file computes (drawbackend.h).
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "gui/cdrawcontext.h"
 
@@ -40,7 +41,14 @@ void CDrawContext::applyFont()
                       || fontId == kFontSystem // the Windows system font is always bold
 #endif
         ;
-    backend->setFont(gStandardFontName[fontId], fontSize, bold, (fontStyle & kItalicFace) != 0);
+#if SORVELT_MAC_FLAVOUR
+    // Quartz would mirror text of a negative size; the magnitude is what was meant.
+    const long height = -std::labs(fontSize);
+#else
+    // As a Windows font is created: height -size, so a negative size asks for that cell height.
+    const long height = -static_cast<long>(fontSize);
+#endif
+    backend->setFont(gStandardFontName[fontId], height, bold, (fontStyle & kItalicFace) != 0);
     ++fontCreations;
 }
 

@@ -60,8 +60,10 @@ public:
 
     /// Pen for strokeLine, strokeEllipse and strokeArc (at least 1 pixel wide).
     virtual void setLine(int width, bool dashed) = 0;
-    /// Selects a face by name ("Arial", "Helvetica", "Symbol") at `size` pixels.
-    virtual void setFont(const char* face, long size, bool bold, bool italic) = 0;
+    /// Selects a face by name ("Arial", "Helvetica", "Symbol"). `height` as a Windows font
+    /// height: negative, the character (em) height in pixels; positive, the cell height
+    /// (ascent plus descent), so that text is upright and sized either way.
+    virtual void setFont(const char* face, long height, bool bold, bool italic) = 0;
 
     /// Fills exactly the pixels of `rect` (no platform brush rule: the context has applied it).
     virtual void fillRect(const CRect& rect, const Paint& paint) = 0;

@@ -119,11 +119,22 @@ public:
         cairo_set_line_width(cr, w);
         cairo_set_dash(cr, dashed ? &w : nullptr, dashed ? 1 : 0, 0);
     }
-    void setFont(const char* face, long size, bool bold, bool italic) override
+    void setFont(const char* face, long height, bool bold, bool italic) override
     {
         cairo_select_font_face(cr, cairoFace(face), italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                                bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-        cairo_set_font_size(cr, static_cast<double>(size));
+        double em = -static_cast<double>(height);
+        if (height > 0)
+        {
+            // A cell height: find the em that gives it, measured large so hinting does not skew it.
+            constexpr double kProbe = 1000;
+            cairo_set_font_size(cr, kProbe);
+            cairo_font_extents_t probe;
+            cairo_font_extents(cr, &probe);
+            const double cell = probe.ascent + probe.descent;
+            em = cell > 0 ? height * kProbe / cell : static_cast<double>(height);
+        }
+        cairo_set_font_size(cr, em);
     }
 
     void fillRect(const CRect& r, const Paint& paint) override

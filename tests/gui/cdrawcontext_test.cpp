@@ -316,6 +316,41 @@ TEST(CDrawContext, StringWidthGrowsWithTextAndFont)
     EXPECT_GT(context.getStringWidth("MMM"), three);
 }
 
+TEST(CDrawContext, NegativeFontSizeGivesUprightTextOfThatCellHeight)
+{
+    // Rows holding ink of an "H" drawn in white on black, and its advance width, at a font size.
+    struct Ink
+    {
+        int top = -1, bottom = -1;
+        long width = 0;
+    };
+    auto measure = [](long size)
+    {
+        COffscreenContext context(nullptr, 120, 80, kBlackCColor);
+        context.setFont(kFontNormal, size);
+        Ink ink;
+        ink.width = context.getStringWidth("HH");
+        context.drawString("H", CRect(0, 0, 120, 80), false, kLeftText);
+        for (int y = 0; y < 80; ++y)
+            for (int x = 0; x < 120; ++x)
+                if (pixelOf(context, x, y) != kBlack)
+                {
+                    if (ink.top < 0) ink.top = y;
+                    ink.bottom = y;
+                }
+        return ink;
+    };
+    const Ink em = measure(40), cell = measure(-40);
+    ASSERT_GE(em.top, 0);
+    ASSERT_GE(cell.top, 0) << "a negative size draws nothing";
+    // A cell of 40 pixels holds an em of a little less: the same upright glyph, somewhat smaller.
+    const int emHeight = em.bottom - em.top, cellHeight = cell.bottom - cell.top;
+    EXPECT_LT(cellHeight, emHeight);
+    EXPECT_GT(cellHeight, emHeight * 3 / 4);
+    EXPECT_GT(cell.width, em.width * 3 / 4);
+    EXPECT_LE(cell.width, em.width);
+}
+
 TEST(CDrawContext, DrawStringAlignsAndStaysInsideItsRectangle)
 {
     const CRect rect(20, 4, 80, 24);
