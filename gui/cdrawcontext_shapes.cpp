@@ -227,6 +227,11 @@ void CDrawContext::drawPoint(const CPoint& point, CColor color)
 
 CColor CDrawContext::getPoint(const CPoint& point)
 {
+#if SORVELT_MAC_FLAVOUR
+    // Quartz cannot read a pixel back: the Mac answers black.
+    (void)point;
+    return kBlackCColor;
+#endif
     PixelBuffer pixels;
     CRect clip;
     if (!beginPixelAccess(pixels, clip)) return kBlackCColor;
@@ -237,6 +242,11 @@ CColor CDrawContext::getPoint(const CPoint& point)
 
 void CDrawContext::floodFill(const CPoint& start)
 {
+#if SORVELT_MAC_FLAVOUR
+    // Nor can it flood an area: nothing happens on the Mac.
+    (void)start;
+    return;
+#endif
     PixelBuffer pixels;
     CRect clip;
     if (!beginPixelAccess(pixels, clip)) return;

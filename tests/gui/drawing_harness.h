@@ -38,7 +38,7 @@ inline std::string mismatches(CDrawContext& context, const std::function<std::ui
         {
             const std::uint32_t want = expected(x, y), got = pixelOf(context, x, y);
             if (want != got && out.size() < 400)
-                out += "(" + std::to_string(x) + "," + std::to_string(y) + ") ";
+                out += '(' + std::to_string(x) + ',' + std::to_string(y) + ") ";
         }
     return out;
 }

@@ -43,6 +43,17 @@ TEST(MacFlavourDrawing, DrawModesCopyAndOnlyThreeAntialiases)
     checkDrawModes(true);
 }
 
+TEST(MacFlavourDrawing, GetPointAnswersBlackAndFloodFillDoesNothing)
+{
+    COffscreenContext context(nullptr, 10, 10, kWhiteCColor);
+    context.drawPoint(CPoint(3, 3), kRedCColor);
+    EXPECT_EQ(context.getPoint(CPoint(3, 3)), kBlackCColor);
+    EXPECT_EQ(context.getPoint(CPoint(5, 5)), kBlackCColor);
+    context.setFillColor(kBlueCColor);
+    context.floodFill(CPoint(5, 5));
+    EXPECT_EQ(mismatches(context, [](int x, int y) { return x == 3 && y == 3 ? kRed : 0xffffffffu; }), "");
+}
+
 TEST(MacFlavourDrawing, OpaqueFlagHasNoEffect)
 {
     COffscreenContext context(nullptr, 60, 20, kBlackCColor);
