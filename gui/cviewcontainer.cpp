@@ -270,9 +270,7 @@ void CViewContainer::draw(CDrawContext* context)
     target->getClipRect(oldClip);
 
     CRect r(0, 0, size.right - size.left, size.bottom - size.top);
-    // Children are held inside the container too, as a partial redraw holds them.
-    const CRect newClip = bounded(r, clip);
-    target->setClipRect(newClip);
+    target->setClipRect(bounded(r, clip));
     if (background)
     {
         if (transparency)
@@ -290,7 +288,9 @@ void CViewContainer::draw(CDrawContext* context)
     {
         CRect childSize;
         entry->view->getViewSize(childSize);
-        target->setClipRect(bounded(childSize, newClip));
+        // A full draw holds each child to the clip the container received, not to the container
+        // (a partial redraw does hold them inside it).
+        target->setClipRect(bounded(childSize, clip));
         entry->view->draw(target);
     }
 

@@ -36,7 +36,7 @@ struct ThreeChildren
     ProbeView* yellow = new ProbeView(CRect(40, 40, 80, 80), kYellowCColor);
 };
 
-TEST(CViewContainer, DrawsChildrenInOrderClippedToTheContainer)
+TEST(CViewContainer, DrawsChildrenInOrderClippedToTheClipItReceived)
 {
     for (const bool offscreen : {false, true})
     {
@@ -44,8 +44,12 @@ TEST(CViewContainer, DrawsChildrenInOrderClippedToTheContainer)
         ThreeChildren scene;
         scene.container->useOffscreen(offscreen);
         COffscreenContext context(nullptr, 100, 100, kBlackCColor);
+        context.setClipRect(CRect(0, 0, 70, 100));
         scene.container->draw(&context);
 
+        // Drawn directly, a child reaches past the container up to the context's clip; off
+        // screen, the container's own buffer holds it.
+        const CColor beyond = offscreen ? kBlackCColor : kYellowCColor;
         struct Probe
         {
             int x, y;
@@ -58,18 +62,21 @@ TEST(CViewContainer, DrawsChildrenInOrderClippedToTheContainer)
             {35, 35, kGreenCColor},  // red and green overlap: the later child is on top
             {12, 55, kBlueCColor},   // container background
             {55, 55, kYellowCColor}, // yellow inside the container
-            {65, 65, kBlackCColor},  // yellow clipped at the container's edge
             {59, 59, kYellowCColor}, // last pixel inside the container
-            {60, 59, kBlackCColor},
+            {65, 65, beyond},        // yellow past the container's edge
+            {69, 89, beyond},        // its last pixel inside the clip
+            {70, 70, kBlackCColor},  // outside the clip
+            {60, 20, kBlackCColor},  // no background outside the container
         };
         for (const Probe& p : probes)
             EXPECT_EQ(pixelAt(context, p.x, p.y), p.expected) << p.x << "," << p.y;
 
         EXPECT_FALSE(scene.container->isDirty());
-        // Each child drew with the clip of its own rectangle, bounded by the container.
-        EXPECT_EQ(scene.yellow->lastClip, CRect(40, 40, 50, 50));
+        // Each child drew with the clip of its own rectangle bounded by the clip received
+        // (off screen, that clip is moved to the buffer's origin).
+        EXPECT_EQ(scene.yellow->lastClip, offscreen ? CRect(40, 40, 70, 80) : CRect(40, 40, 60, 80));
         CRect clip;
-        EXPECT_EQ(context.getClipRect(clip), CRect(0, 0, 100, 100));
+        EXPECT_EQ(context.getClipRect(clip), CRect(0, 0, 70, 100));
         EXPECT_EQ(context.offset, CPoint(0, 0));
     }
 }
