@@ -29,6 +29,7 @@ fi
 
 build=${1:-build}
 shift || true
-cmake -S "$root" -B "$root/$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+# The caller chooses the build type (-DCMAKE_BUILD_TYPE=...); CMake's own default applies otherwise.
+cmake -S "$root" -B "$root/$build" "$@" >/dev/null
 read -r -a targets <<<"${SORVELT_TARGETS:-}"
 cmake --build "$root/$build" -j "$(nproc)" ${targets[@]:+--target "${targets[@]}"}

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test three ways: a plain build, an
+# Builds everything and runs every test three ways: a plain Release build, an
 # ASan+UBSan build, and the concurrency tests under ThreadSanitizer.
 # Real-window tests run on a private Xvfb display started here.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-"$root/scripts/setup.sh" build
-"$root/scripts/setup.sh" build-asan -DSORVELT_SANITIZE=address -DSORVELT_BENCH=OFF
-"$root/scripts/setup.sh" build-tsan -DSORVELT_SANITIZE=thread -DSORVELT_BENCH=OFF
+# The plain build is the Release build users get; warnings fail every build here.
+"$root/scripts/setup.sh" build -DCMAKE_BUILD_TYPE=Release -DSORVELT_WERROR=ON
+"$root/scripts/setup.sh" build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVELT_WERROR=ON -DSORVELT_SANITIZE=address -DSORVELT_BENCH=OFF
+"$root/scripts/setup.sh" build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVELT_WERROR=ON -DSORVELT_SANITIZE=thread -DSORVELT_BENCH=OFF
 
 xvfb_pid=""
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
