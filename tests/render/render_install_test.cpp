@@ -22,7 +22,8 @@ struct Outcome
 Outcome run(const fs::path& command, const std::string& arguments)
 {
     Outcome outcome;
-    const std::string line = "'" + command.string() + "' " + arguments + " 2>&1";
+    std::string line = "'";
+    line += command.string() + "' " + arguments + " 2>&1";
     FILE* pipe = ::popen(line.c_str(), "r");
     if (!pipe) return outcome;
     char buffer[4096];

@@ -76,7 +76,8 @@ std::string manualPage(const std::string& version, const std::string& date, std:
         if (option.shortName) page += "\\fB" + roff(option.shortName) + "\\fR, ";
         page += "\\fB" + roff(option.name) + "\\fR";
         if (option.value) page += " \\fI" + roff(option.value) + "\\fR";
-        page += "\n" + roff(option.help);
+        page += '\n';
+        page += roff(option.help);
         if (option.defaultText) page += " (default: " + roff(option.defaultText) + ")";
         page += ".\n";
     }
