@@ -6,7 +6,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-# The plain build is the Release build users get; warnings fail every build here.
+# The plain build is the Release build users get; warnings fail every build here (the
+# environment carries that to the builds the Windows and packaging scripts configure).
+export SORVELT_WERROR=ON
 "$root/scripts/setup.sh" build -DCMAKE_BUILD_TYPE=Release -DSORVELT_WERROR=ON
 "$root/scripts/setup.sh" build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVELT_WERROR=ON -DSORVELT_SANITIZE=address -DSORVELT_BENCH=OFF
 "$root/scripts/setup.sh" build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVELT_WERROR=ON -DSORVELT_SANITIZE=thread -DSORVELT_BENCH=OFF
