@@ -5,6 +5,8 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 #include "gui/cdrawcontext.h"
 #include "gui/pixelops.h"
@@ -122,6 +124,33 @@ bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::ui
     return true;
 }
 
+/// One embedded image decoded: its pixels (null when it would not decode) and size.
+struct DecodedImage
+{
+    std::shared_ptr<const std::vector<std::uint8_t>> pixels;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+/// Embedded images decoded once per process: a later editor only wraps what the first one
+/// decoded. Instances of the plug-in share it, and a host may open their editors from more
+/// than one thread, hence the lock. Released when the library is unloaded.
+DecodedImage decodedResource(long id)
+{
+    static std::mutex lock;
+    static std::map<long, DecodedImage> images;
+    const std::lock_guard<std::mutex> guard(lock);
+    if (const auto found = images.find(id); found != images.end()) return found->second;
+    DecodedImage image;
+    const ResourceBytes bytes = findPngResource(id);
+    std::vector<std::uint8_t> decoded;
+    if (bytes.data && bytes.size > 0 &&
+        decodePng(bytes.data, bytes.size, decoded, image.width, image.height) && !decoded.empty())
+        image.pixels = std::make_shared<const std::vector<std::uint8_t>>(std::move(decoded));
+    images.emplace(id, image);
+    return image;
+}
+
 } // namespace
 
 CBitmap::CBitmap(long resourceID_) : resourceID(static_cast<std::int32_t>(resourceID_))
@@ -151,6 +180,7 @@ void CBitmap::dispose()
 {
     pixels.clear();
     pixels.shrink_to_fit();
+    shared.reset();
     width = 0;
     height = 0;
     noAlpha = false;
@@ -159,9 +189,13 @@ void CBitmap::dispose()
 bool CBitmap::loadFromResource(long id)
 {
     dispose();
-    const ResourceBytes bytes = findPngResource(id);
-    if (!bytes.data) return false;
-    return loadFromPNG(bytes.data, bytes.size);
+    const DecodedImage image = decodedResource(id);
+    if (!image.pixels) return false;
+    shared = image.pixels;
+    width = image.width;
+    height = image.height;
+    noAlpha = false;
+    return true;
 }
 
 bool CBitmap::loadFromPath(const void*)
@@ -186,8 +220,21 @@ bool CBitmap::loadFromPNG(const unsigned char* bytes, std::size_t size)
 
 PixelBuffer CBitmap::getHandle()
 {
+    if (shared)
+    {
+        pixels = *shared;
+        shared.reset();
+    }
     if (pixels.empty()) return {};
     return PixelBuffer{pixels.data(), width, height, width * 4};
+}
+
+PixelBuffer CBitmap::getPixels() const
+{
+    // Drawing only reads the source, so the shared decoding can be lent out as it is.
+    auto* data = const_cast<std::uint8_t*>(shared ? shared->data() : pixels.data());
+    if (!shared && pixels.empty()) return {};
+    return PixelBuffer{data, width, height, width * 4};
 }
 
 namespace
@@ -198,7 +245,7 @@ namespace
 void drawRegion(CBitmap& bitmap, CDrawContext* context, const CRect& rect, const CPoint& offset,
                 pixelops::CopyMode mode, unsigned opacity, CColor key)
 {
-    const PixelBuffer source = bitmap.getHandle();
+    const PixelBuffer source = bitmap.getPixels();
     if (!context || !source.isValid()) return;
     PixelBuffer target;
     CRect clip;

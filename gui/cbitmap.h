@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "gui/ccolor.h"
@@ -47,9 +48,12 @@ public:
     long getWidth() const { return width; }
     long getHeight() const { return height; }
     long getResourceID() const { return resourceID; }
-    bool isLoaded() const { return !pixels.empty(); }
-    /// The decoded pixels (premultiplied B,G,R,A, rows top-down); empty when not loaded.
+    bool isLoaded() const { return shared || !pixels.empty(); }
+    /// The decoded pixels (premultiplied B,G,R,A, rows top-down) for writing; empty when not
+    /// loaded. An embedded image gets a copy of its own first, so others sharing it are untouched.
     PixelBuffer getHandle();
+    /// The same pixels for reading only: bitmaps of one embedded image all show the one decoding.
+    PixelBuffer getPixels() const;
     bool hasAlpha() const { return !noAlpha; }
 
     void setTransparentColor(CColor color) { transparentColor = color; }
@@ -61,7 +65,10 @@ protected:
     std::int32_t height = 0;
     CColor transparentColor = kTransparentCColor;
     bool noAlpha = true;
+    /// Pixels of this bitmap alone (off-screen images, loadFromPNG, an embedded image written to).
     std::vector<std::uint8_t> pixels;
+    /// An embedded image as decoded once per process, shared by every bitmap showing it.
+    std::shared_ptr<const std::vector<std::uint8_t>> shared;
 };
 
 } // namespace VSTGUI

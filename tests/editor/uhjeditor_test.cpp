@@ -357,6 +357,27 @@ TEST_F(UHJeditorTest, BitmapsEndWithTheReferencesOfTheirHolders)
     EXPECT_EQ(background->getNbReference(), 2);
 }
 
+TEST_F(UHJeditorTest, TwoEditorsOpenAtOnceShowOneDecodingOfEachImage)
+{
+    EditorHost other;
+    ASSERT_TRUE(host.openEditor());
+    ASSERT_TRUE(other.openEditor());
+    // Each editor holds bitmaps of its own, counted as before; only the pixels are shared.
+    EXPECT_NE(other.frame()->getBackground(), host.frame()->getBackground());
+    EXPECT_EQ(other.frame()->getBackground()->getPixels().data,
+              host.frame()->getBackground()->getPixels().data);
+    for (const LayoutRow& row : kLayout)
+    {
+        CBitmap* mine = host.control(row.index)->getBackground();
+        CBitmap* theirs = other.control(row.index)->getBackground();
+        EXPECT_NE(mine, theirs) << row.index;
+        ASSERT_NE(mine->getPixels().data, nullptr) << row.index;
+        EXPECT_EQ(mine->getPixels().data, theirs->getPixels().data) << row.index;
+    }
+    other.closeEditor();
+    host.closeEditor();
+}
+
 TEST_F(UHJeditorTest, OpeningTwiceReplacesTheWindow)
 {
     ASSERT_TRUE(host.openEditor());
