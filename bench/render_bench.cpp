@@ -1,10 +1,13 @@
 // Speed of whole renders. The main case is 60 s of four-channel B-Format noise encoded to 24-bit
 // FLAC, timed side by side with the same program doing only the file work (reading the input and
 // writing the same FLAC from the unprocessed samples): a render should cost little more than its
-// files. Also a 60 s stereo render in both precisions, as multiples of real time.
+// files. Decoding (--decode) of the same file against encoding it, whole and as processing
+// alone. Also a 60 s stereo render in both precisions, as multiples of real time.
 #include "tools/render/options.h"
+#include "tools/render/plugin_host.h"
 #include "tools/render/render_job.h"
 #include "tools/render/sound_file.h"
+#include "tools/render/uhj_decoder.h"
 
 #include <benchmark/benchmark.h>
 #include <sndfile.h>
@@ -14,6 +17,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace
@@ -117,18 +121,19 @@ double timedRender(const render::RenderOptions& options)
     return status == 0 ? seconds : -1;
 }
 
-void perFrameCounters(benchmark::State& state)
+/// ns per frame and multiple of real time from the seconds all iterations took.
+void perFrameCounters(benchmark::State& state, double seconds, double framesPerIteration = kFrames)
 {
-    state.counters["x_real_time"] =
-        benchmark::Counter(kSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["ns_per_frame"] =
-        benchmark::Counter(kFrames * 1e-9 * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    const double frames = framesPerIteration * static_cast<double>(state.iterations());
+    if (seconds <= 0 || frames <= 0) return;
+    state.counters["ns_per_frame"] = seconds * 1e9 / frames;
+    state.counters["x_real_time"] = frames / kRate / seconds;
 }
 
 void filesOnlyBFormatToFlac(benchmark::State& state)
 {
     const std::filesystem::path folder = workFolder();
+    double total = 0;
     for (auto _ : state)
     {
         const double seconds = filesOnly(folder / "bformat.wav", folder / "files.flac");
@@ -138,8 +143,9 @@ void filesOnlyBFormatToFlac(benchmark::State& state)
             break;
         }
         state.SetIterationTime(seconds);
+        total += seconds;
     }
-    perFrameCounters(state);
+    perFrameCounters(state, total);
 }
 
 /// The B-Format noise encoded to 24-bit FLAC, each run followed by the file work alone;
@@ -166,7 +172,7 @@ void encodeBFormatToFlac(benchmark::State& state)
         renderSeconds += seconds;
         fileSeconds += files;
     }
-    perFrameCounters(state);
+    perFrameCounters(state, renderSeconds);
     if (fileSeconds > 0) state.counters["ratio_to_files"] = renderSeconds / fileSeconds;
 }
 
@@ -180,6 +186,7 @@ void encodeStereo(benchmark::State& state)
     options.doublePrecision = state.range(0) != 0;
     options.azimuth.start = 30.0;
     options.width.start = 60.0;
+    double total = 0;
     for (auto _ : state)
     {
         const double seconds = timedRender(options);
@@ -189,8 +196,81 @@ void encodeStereo(benchmark::State& state)
             break;
         }
         state.SetIterationTime(seconds);
+        total += seconds;
     }
-    perFrameCounters(state);
+    perFrameCounters(state, total);
+}
+
+/// The four-channel file decoded as 4-channel UHJ, each run followed by encoding the same file
+/// (as B-Format) to the same type of output; ratio_to_encoding is decoding's time over encoding's.
+void decodeFourChannels(benchmark::State& state)
+{
+    const std::filesystem::path folder = workFolder();
+    render::RenderOptions decode, encode;
+    decode.decode = true;
+    decode.input = encode.input = (folder / "bformat.wav").string();
+    decode.output = (folder / "decoded.wav").string();
+    encode.output = (folder / "encoded.wav").string();
+    encode.plugin = SORVELT_PLUGIN_FILE;
+    double decodeSeconds = 0, encodeSeconds = 0;
+    for (auto _ : state)
+    {
+        const double seconds = timedRender(decode);
+        const double encoding = timedRender(encode);
+        if (seconds < 0 || encoding < 0)
+        {
+            state.SkipWithError("the render failed (is the plug-in built?)");
+            break;
+        }
+        state.SetIterationTime(seconds);
+        decodeSeconds += seconds;
+        encodeSeconds += encoding;
+    }
+    perFrameCounters(state, decodeSeconds);
+    if (encodeSeconds > 0) state.counters["ratio_to_encoding"] = decodeSeconds / encodeSeconds;
+}
+
+/// The processing alone, no files: the plug-in's processReplacing (0) or the decoder (1) on
+/// blocks of 512 frames of four-channel noise.
+void processOnly(benchmark::State& state)
+{
+    constexpr int kBlock = 512;
+    std::vector<std::vector<float>> in(4, std::vector<float>(kBlock)), out(4, std::vector<float>(kBlock));
+    unsigned seed = 3;
+    for (auto& channel : in)
+        for (float& s : channel)
+        {
+            seed = seed * 1664525u + 1013904223u;
+            s = static_cast<float>(static_cast<int>(seed >> 9) % 16001 - 8000) / 20000.0f;
+        }
+    float* inputs[4] = {in[0].data(), in[1].data(), in[2].data(), in[3].data()};
+    float* outputs[4] = {out[0].data(), out[1].data(), out[2].data(), out[3].data()};
+    std::string error;
+    std::unique_ptr<render::PluginHost> host;
+    std::unique_ptr<render::UhjDecoder> decoder;
+    if (state.range(0) == 0)
+    {
+        host = render::PluginHost::load(SORVELT_PLUGIN_FILE, kRate, kBlock, error);
+        if (!host)
+        {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        host->open();
+        host->setParameter(3, 1.0f); // B-Format
+    }
+    else
+        decoder = std::make_unique<render::UhjDecoder>(4, 1.0f);
+    const Clock::time_point start = Clock::now();
+    for (auto _ : state)
+    {
+        if (host)
+            host->process(inputs, outputs, kBlock);
+        else
+            decoder->process(inputs, outputs, kBlock);
+        benchmark::DoNotOptimize(out[0][0]);
+    }
+    perFrameCounters(state, secondsSince(start), kBlock);
 }
 
 } // namespace
@@ -202,6 +282,8 @@ BENCHMARK(encodeBFormatToFlac)
     ->ArgName("threaded")
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime();
+BENCHMARK(decodeFourChannels)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(processOnly)->Arg(0)->Arg(1)->ArgName("decode");
 BENCHMARK(encodeStereo)->Arg(0)->Arg(1)->ArgName("double")->Unit(benchmark::kMillisecond)->UseManualTime();
 
 BENCHMARK_MAIN();

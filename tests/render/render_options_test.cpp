@@ -198,10 +198,11 @@ TEST(RenderOptions, BoundaryValuesAreAccepted)
 TEST(RenderOptions, HelpNamesEveryOptionWithExamples)
 {
     const std::string help = helpText();
-    for (const char* option : {"--help",  "--info",     "--plugin",     "--output",      "--format",
-                               "--ambix", "--azimuth",  "--azimuth-to", "--elevation",   "--elevation-to",
-                               "--width", "--width-to", "--gain",       "--gain-linear", "--channels",
-                               "--pcm16", "--pcm24",    "--double",     "--block",       "--sample-rate"})
+    for (const char* option :
+         {"--help",     "--info",    "--decode",      "--plugin",    "--output",       "--format",
+          "--ambix",    "--azimuth", "--azimuth-to",  "--elevation", "--elevation-to", "--width",
+          "--width-to", "--gain",    "--gain-linear", "--channels",  "--pcm16",        "--pcm24",
+          "--double",   "--block",   "--sample-rate"})
     {
         EXPECT_TRUE(listsOption(help, option)) << option;
         // Every option the help lists must also be one the parser knows.
@@ -209,6 +210,25 @@ TEST(RenderOptions, HelpNamesEveryOptionWithExamples)
     }
     EXPECT_NE(help.find("(default: 512)"), std::string::npos);
     EXPECT_NE(help.find("Examples:"), std::string::npos);
+}
+
+TEST(RenderOptions, DecodingReadsChannelsAndNamesItsOutput)
+{
+    ParseResult r = parse({"--decode", "/takes/take.one.flac"});
+    ASSERT_EQ(r.status, 0) << r.message;
+    EXPECT_TRUE(r.options.decode);
+    EXPECT_EQ(r.options.output, "take.one-bformat.wav");
+    EXPECT_FALSE(r.options.uhjChannels.has_value()); // the file's own count
+    EXPECT_EQ(r.options.channels, 4);                // W, X, Y, Z are written
+
+    r = parse({"--decode", "take.wav", "--channels", "2", "--ambix", "--gain", "-6", "--pcm24"});
+    ASSERT_EQ(r.status, 0) << r.message;
+    EXPECT_EQ(r.options.uhjChannels, 2);
+    EXPECT_EQ(r.options.channels, 4);
+    EXPECT_TRUE(r.options.ambix);
+    EXPECT_FALSE(r.options.format.has_value()); // AmbiX is the output here, not an input format
+    EXPECT_EQ(r.options.output, "take-bformat.wav");
+    EXPECT_EQ(parse({"take.wav"}).options.output, "take-uhj.wav");
 }
 
 TEST(RenderMovement, FirstBlockStartsLastBlockEnds)

@@ -127,6 +127,13 @@ const OptionRow optionTable[] = {
          o.gui = true;
          return {};
      }},
+    {"--decode", nullptr, nullptr, "encode",
+     "decode UHJ (2, 3 or 4 channels: L, R, T, Q) back to B-Format W, X, Y, Z, without the plug-in",
+     [](RenderOptions& o, const std::string&) -> std::string
+     {
+         o.decode = true;
+         return {};
+     }},
     {"--plugin", nullptr, "PATH",
      "sorvelt.so beside this command, else the installed one in ../lib/vst from it",
      "the VST 2.4 plug-in to load",
@@ -136,7 +143,8 @@ const OptionRow optionTable[] = {
          o.plugin = v;
          return {};
      }},
-    {"--output", "-o", "PATH", "INPUT's name with -uhj.wav, or sorvelt-demo-uhj.wav",
+    {"--output", "-o", "PATH",
+     "INPUT's name with -uhj.wav (-bformat.wav when decoding), or sorvelt-demo-uhj.wav",
      "where to write the result (may also be given as the second file name)",
      [](RenderOptions& o, const std::string& v) -> std::string
      {
@@ -159,7 +167,8 @@ const OptionRow optionTable[] = {
          return {};
      }},
     {"--ambix", nullptr, nullptr, "off",
-     "the input is AmbiX B-Format (W, Y, Z, X with SN3D); it is converted to W, X, Y, Z",
+     "the input is AmbiX B-Format (W, Y, Z, X with SN3D); it is converted to W, X, Y, Z. With --decode the "
+     "output is AmbiX instead of W, X, Y, Z",
      [](RenderOptions& o, const std::string&) -> std::string
      {
          o.ambix = true;
@@ -199,8 +208,9 @@ const OptionRow optionTable[] = {
          if (error.empty()) o.gain = static_cast<float>(value);
          return error;
      }},
-    {"--channels", nullptr, "N", "4",
-     "output channels: 4 writes L, R, T, Q; 3 writes L, R, T; 2 the UHJ stereo pair",
+    {"--channels", nullptr, "N", "4; when decoding, the input's",
+     "output channels: 4 writes L, R, T, Q; 3 writes L, R, T; 2 the UHJ stereo pair. With --decode: how "
+     "many input channels are read as UHJ (2 L, R; 3 adds T; 4 adds Q)",
      [](RenderOptions& o, const std::string& v) -> std::string
      {
          long long n = 0;
@@ -309,14 +319,23 @@ ParseResult parseOptions(const std::vector<std::string>& arguments)
         seen.insert(row->name);
     }
 
+    if (options.decode)
+    {
+        for (const char* option : {"--azimuth", "--azimuth-to", "--elevation", "--elevation-to", "--width",
+                                   "--width-to", "--format", "--double", "--snapshot", "--gui", "--plugin"})
+            if (seen.count(option))
+                return usageError(std::string(option) + " is for encoding; --decode does not take it");
+        if (seen.count("--channels")) options.uhjChannels = options.channels;
+        options.channels = 4;
+    }
     if (seen.count("--gain") && seen.count("--gain-linear"))
         return usageError("--gain and --gain-linear both set the gain; give one");
     if (seen.count("--pcm16") && seen.count("--pcm24"))
         return usageError("--pcm16 and --pcm24 exclude each other; give one");
-    if (options.ambix && options.format && *options.format != InputFormat::BFormat)
+    if (!options.decode && options.ambix && options.format && *options.format != InputFormat::BFormat)
         return usageError("--ambix is B-Format input; it cannot be combined with --format " +
                           std::string(nameOf(*options.format)));
-    if (options.ambix) options.format = InputFormat::BFormat;
+    if (!options.decode && options.ambix) options.format = InputFormat::BFormat;
 
     // The editor jobs draw or show the editor only: no audio goes in or out.
     const bool editorJob = options.gui || !options.snapshot.empty();
@@ -336,22 +355,24 @@ ParseResult parseOptions(const std::vector<std::string>& arguments)
     for (const std::string* path : {&options.input, &options.output})
         if (*path == "-") return usageError("standard input and output are not supported; give a file name");
 
+    if (options.decode && options.input.empty())
+        return usageError("--decode needs an INPUT file (UHJ: L, R and maybe T and Q)");
     if (options.input.empty())
     {
         if (options.ambix || (options.format && *options.format != InputFormat::Mono))
             return usageError("the built-in demo is a mono source; --format and --ambix need an INPUT file");
     }
-    if (options.output.empty()) options.output = defaultOutputFor(options.input);
+    if (options.output.empty()) options.output = defaultOutputFor(options.input, options.decode);
     return result;
 }
 
-std::string defaultOutputFor(const std::string& input)
+std::string defaultOutputFor(const std::string& input, bool decode)
 {
     if (input.empty()) return "sorvelt-demo-uhj.wav";
     const size_t slash = input.find_last_of('/');
     std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
     if (const size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0) name.resize(dot);
-    return name + "-uhj.wav";
+    return name + (decode ? "-bformat.wav" : "-uhj.wav");
 }
 
 std::vector<OptionDescription> optionDescriptions()
@@ -370,7 +391,16 @@ std::string helpText()
            "through the Sorvelt VST 2.4 plug-in, as a host would. INPUT may be WAV, AIFF, FLAC, Ogg or any\n"
            "other file libsndfile reads. Without INPUT a built-in demo (8 s, a mono source circling the\n"
            "listener) is rendered. The output type follows OUTPUT's extension (.wav, .flac, .aiff, .ogg;\n"
-           "anything else is WAV); a failed run leaves no partial file.\n\nOptions:\n";
+           "anything else is WAV); a failed run leaves no partial file.\n"
+           "\n"
+           "With --decode it goes the other way, without the plug-in: UHJ back to first-order B-Format\n"
+           "W, X, Y, Z (W as the encoder takes it, so encoding then decoding gives the field back), or\n"
+           "AmbiX with --ambix. The input's channels are L, R, T, Q: 4-channel UHJ gives the whole field,\n"
+           "height included; 3-channel the whole horizontal field, Z silent; 2-channel (UHJ stereo) a\n"
+           "horizontal field, Z silent, that is not the original: the stereo pair keeps less than B-Format\n"
+           "holds, so sources come back less sharply placed. --gain, --block, --pcm16/24 and the output\n"
+           "types work as for encoding; the placement options, --format, --double and --plugin do not.\n"
+           "\nOptions:\n";
     for (const OptionRow& row : optionTable)
     {
         std::string left = "  ";
@@ -392,7 +422,9 @@ std::string helpText()
            "  sorvelt-render in.wav out.wav --channels 2 --pcm16     UHJ stereo only, for any stereo system\n"
            "  sorvelt-render --info                            show the plug-in as a host sees it\n"
            "  sorvelt-render --snapshot editor.png --azimuth 30 --format stereo   a picture of the editor\n"
-           "  sorvelt-render --gui                             try the editor in a window of its own\n";
+           "  sorvelt-render --gui                             try the editor in a window of its own\n"
+           "  sorvelt-render --decode take.wav                 UHJ back to B-Format, in take-bformat.wav\n"
+           "  sorvelt-render --decode old.wav field.wav --channels 2 --ambix   UHJ stereo to AmbiX\n";
     return out.str();
 }
 

@@ -32,16 +32,18 @@ struct Movement
 /// Everything one run is asked to do; defaults are what a run without options does.
 struct RenderOptions
 {
-    std::string input;  ///< empty: render the built-in demo
-    std::string output; ///< empty: a name chosen from the input (or the demo's name)
-    std::string plugin; ///< empty: sorvelt.so beside the command
+    std::string input;              ///< empty: render the built-in demo
+    std::string output;             ///< empty: a name chosen from the input (or the demo's name)
+    std::string plugin;             ///< empty: sorvelt.so beside the command
+    bool decode = false;            ///< --decode: UHJ in, B-Format out, without the plug-in
+    std::optional<int> uhjChannels; ///< --decode --channels: how many input channels are UHJ
     std::optional<InputFormat> format;
-    bool ambix = false;
+    bool ambix = false; ///< AmbiX B-Format: the input when encoding, the output when decoding
     Movement azimuth;   ///< degrees, positive to the left
     Movement elevation; ///< degrees
     Movement width;     ///< degrees
     float gain = 1.0f;  ///< linear factor, 0 .. 1
-    int channels = 4;
+    int channels = 4;   ///< channels written
     SampleEncoding encoding = SampleEncoding::Float32;
     bool doublePrecision = false;
     int blockSize = 512;
@@ -83,7 +85,8 @@ std::vector<OptionDescription> optionDescriptions();
 /// The --help text: every option with its default, then examples of the common jobs.
 std::string helpText();
 
-/// Output name used when none is given: the demo's, or the input's stem with "-uhj.wav".
-std::string defaultOutputFor(const std::string& input);
+/// Output name used when none is given: the demo's, or the input's stem with "-uhj.wav"
+/// ("-bformat.wav" when decoding).
+std::string defaultOutputFor(const std::string& input, bool decode = false);
 
 } // namespace sorvelt::render

@@ -7,6 +7,8 @@
 #include "tools/render/plugin_host.h"
 #include "tools/render/progress.h"
 #include "tools/render/sound_file.h"
+#include "tools/render/uhj_decoder.h"
+#include "tools/render/units.h"
 
 #include <algorithm>
 #include <chrono>
@@ -257,6 +259,82 @@ Routing encodeRouting(const AEffect& e, int fileChannels, const RenderOptions& o
     return r;
 }
 
+/// Opens the INPUT file, or says why not and sets `status`. A raw file takes `rawChannels`
+/// (0: not given, which `rawNeeds` names the option for).
+std::unique_ptr<AudioSource> openInput(const RenderOptions& options, int rawChannels, const char* rawNeeds,
+                                       std::FILE* err, int& status)
+{
+    if (options.output == options.input || sameFile(options.input, options.output))
+    {
+        status = fail(err, kExitUsage, "the output " + options.output + " is the input; give another name");
+        return nullptr;
+    }
+    const bool raw = SoundFileSource::isRaw(options.input);
+    if (raw && rawChannels == 0)
+    {
+        status = fail(err, kExitUsage, "raw input " + options.input + " needs " + rawNeeds);
+        return nullptr;
+    }
+    if (!raw && options.sampleRate)
+        std::fprintf(err, "sorvelt-render: note: --sample-rate is for raw input; %s keeps its own rate\n",
+                     options.input.c_str());
+    std::string error;
+    auto source =
+        SoundFileSource::open(options.input, {rawChannels, options.sampleRate.value_or(kDefaultRate)}, error);
+    if (!source) status = fail(err, kExitFailure, error);
+    return source;
+}
+
+/// UHJ in, B-Format out, through the decoder instead of the plug-in.
+int runDecode(const RenderOptions& options, std::FILE* out, std::FILE* err)
+{
+    int status = kExitSuccess;
+    const std::unique_ptr<AudioSource> source = openInput(options, options.uhjChannels.value_or(0),
+                                                          "--channels (2, 3 or 4 UHJ channels)", err, status);
+    if (!source) return status;
+    const int fileChannels = source->channels();
+    const std::string has =
+        options.input + " has " + std::to_string(fileChannels) + " channel" + (fileChannels == 1 ? "" : "s");
+    if (options.uhjChannels && *options.uhjChannels > fileChannels)
+        return fail(err, kExitUsage,
+                    has + "; --channels " + std::to_string(*options.uhjChannels) + " needs that many");
+    if (!options.uhjChannels && (fileChannels < 2 || fileChannels > 4))
+        return fail(err, kExitFailure,
+                    has + "; --decode takes 2, 3 or 4 (L, R, T, Q; --channels reads fewer)");
+    const int uhjChannels = options.uhjChannels.value_or(fileChannels);
+
+    Routing routing;
+    routing.processorInputs = routing.processorOutputs = 4;
+    for (int c = 0; c < uhjChannels; ++c)
+        routing.feed.push_back(c);
+    routing.inDivisor.assign(routing.feed.size(), 1.0);
+    if (options.ambix)
+    {
+        // ACN order W, Y, Z, X; SN3D's W is the classic W times the root of 2.
+        routing.written = {0, 2, 3, 1};
+        routing.outScale = {std::sqrt(2.0), 1.0, 1.0, 1.0};
+        routing.names = {"W", "Y", "Z", "X"};
+    }
+    else
+    {
+        routing.written = {0, 1, 2, 3};
+        routing.outScale = {1.0, 1.0, 1.0, 1.0};
+        routing.names = {"W", "X", "Y", "Z"};
+    }
+    static const char* const uhjNames[] = {"", "", "L, R", "L, R, T", "L, R, T, Q"};
+    std::fprintf(out, "Decoding %d-channel UHJ (%s) to B-Format %s%s; gain %s dB\n", uhjChannels,
+                 uhjNames[uhjChannels], options.ambix ? "W, Y, Z, X (AmbiX)" : "W, X, Y, Z",
+                 uhjChannels < 4 ? " (Z silent)" : "", peakToDbfs(options.gain).c_str());
+
+    std::string error;
+    auto sink = SoundFileSink::create(options.output, 4, source->sampleRate(), options.encoding, error);
+    if (!sink) return fail(err, kExitFailure, error);
+    UhjDecoder decoder(uhjChannels, options.gain);
+    const auto decode = [&decoder](float** inputs, float** outputs, int frames, long long)
+    { decoder.process(inputs, outputs, frames); };
+    return renderAll<float>(*source, *sink, options, routing, decode, out, err);
+}
+
 } // namespace
 
 std::vector<std::string> pluginCandidates()
@@ -314,6 +392,8 @@ int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err)
 
     if (options.gui || !options.snapshot.empty()) return runEditorJob(options, pluginPath, out, err);
 
+    if (options.decode) return runDecode(options, out, err);
+
     // The source, and what it holds.
     const bool demo = options.input.empty();
     std::unique_ptr<AudioSource> source;
@@ -321,19 +401,10 @@ int runJob(const RenderOptions& options, std::FILE* out, std::FILE* err)
         source = std::make_unique<DemoSource>(options.sampleRate.value_or(kDefaultRate));
     else
     {
-        if (options.output == options.input || sameFile(options.input, options.output))
-            return fail(err, kExitUsage, "the output " + options.output + " is the input; give another name");
-        const bool raw = SoundFileSource::isRaw(options.input);
-        if (raw && !options.format)
-            return fail(err, kExitUsage,
-                        "raw input " + options.input + " needs --format (mono, stereo or bformat)");
-        if (!raw && options.sampleRate)
-            std::fprintf(err, "sorvelt-render: note: --sample-rate is for raw input; %s keeps its own rate\n",
-                         options.input.c_str());
-        const SoundFileSource::RawLayout layout{options.format ? channelsOf(*options.format) : 0,
-                                                options.sampleRate.value_or(kDefaultRate)};
-        source = SoundFileSource::open(options.input, layout, error);
-        if (!source) return fail(err, kExitFailure, error);
+        int status = kExitSuccess;
+        source = openInput(options, options.format ? channelsOf(*options.format) : 0,
+                           "--format (mono, stereo or bformat)", err, status);
+        if (!source) return status;
     }
     const std::string sourceName = demo ? std::string("the built-in demo") : options.input;
     InputFormat format = InputFormat::Mono;

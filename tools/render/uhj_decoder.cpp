@@ -1,0 +1,73 @@
+// The UHJ decoder: sum and difference, the six filters, the mix.
+#include "tools/render/uhj_decoder.h"
+
+namespace sorvelt::render
+{
+
+namespace
+{
+enum Lane
+{
+    kSA,
+    kDA,
+    kTA,
+    kQA,
+    kMB, // the j term of W and X: 0.828331 D + 0.767820 T
+    kSB,
+    kLanes
+};
+} // namespace
+
+UhjDecoder::UhjDecoder(int uhjChannels, float g)
+    : channels(uhjChannels), gain(g),
+      network({PhasePath::A, PhasePath::A, PhasePath::A, PhasePath::A, PhasePath::B, PhasePath::B})
+{
+}
+
+void UhjDecoder::process(const float* const* inputs, float* const* outputs, std::int32_t frames)
+{
+    for (std::int32_t done = 0; done < frames; done += kPass)
+        processPass(inputs, outputs, done, frames - done < kPass ? frames - done : kPass);
+    if (frames > 0) network.recoverFromNonFinite();
+}
+
+void UhjDecoder::processPass(const float* const* inputs, float* const* outputs, int offset, int frames)
+{
+    float in[kLanes][kPass], out[kLanes][kPass];
+    const float* l = inputs[0] + offset;
+    const float* r = inputs[1] + offset;
+    for (int n = 0; n < frames; ++n)
+    {
+        // The encoder halves L and R, so their sum and difference are S and D as it mixed them.
+        const float s = l[n] + r[n];
+        const float d = l[n] - r[n];
+        const float t = channels >= 3 ? inputs[2][offset + n] : 0.0f;
+        in[kSA][n] = s;
+        in[kDA][n] = d;
+        in[kTA][n] = t;
+        in[kQA][n] = channels >= 4 ? inputs[3][offset + n] : 0.0f;
+        in[kMB][n] = static_cast<float>(0.828331 * d + 0.767820 * t);
+        in[kSB][n] = s;
+    }
+    const float* lanesIn[kLanes] = {in[0], in[1], in[2], in[3], in[4], in[5]};
+    float* lanesOut[kLanes] = {out[0], out[1], out[2], out[3], out[4], out[5]};
+    network.process(lanesIn, lanesOut, frames);
+
+    float* w = outputs[0] + offset;
+    float* x = outputs[1] + offset;
+    float* y = outputs[2] + offset;
+    float* z = outputs[3] + offset;
+    for (int n = 0; n < frames; ++n)
+    {
+        // An absent T or Q is exactly zero, not the filters' tiny anti-denormal residue.
+        const double sA = out[kSA][n], dA = out[kDA][n];
+        const double tA = channels >= 3 ? out[kTA][n] : 0.0, qA = channels >= 4 ? out[kQA][n] : 0.0;
+        const double mB = out[kMB][n], sB = out[kSB][n];
+        w[n] = static_cast<float>(0.981532 * sA + 0.197484 * mB) * gain;
+        x[n] = static_cast<float>(0.418496 * sA - mB) * gain;
+        y[n] = static_cast<float>(0.795968 * dA - 0.676392 * tA + 0.186633 * sB) * gain;
+        z[n] = static_cast<float>(1.023332 * qA) * gain;
+    }
+}
+
+} // namespace sorvelt::render
