@@ -55,9 +55,12 @@ check "Architecture" "amd64" "$(field Architecture)"
 check "Section" "sound" "$(field Section)"
 contains "Maintainer has an address" "@" "$(field Maintainer)"
 contains "Description names the plug-in interface" "VST 2.4" "$(field Description)"
-# Computed from the binaries: one entry for each library they link, each with a version.
-depends=$(field Depends | tr ',' '\n' | sed 's/^ *//; s/ (.*//' | sort | tr '\n' ' ')
-check "Depends from shlibdeps" "libc6 libcairo2 libgcc-s1 libpng16-16 libsndfile1 libstdc++6 libx11-6 " "$depends"
+# Computed from the binaries by dpkg-shlibdeps, with the versions their symbols need.
+depends=$(field Depends)
+for library in libc6 libcairo2 libpng16-16 libsndfile1 libstdc++6 libx11-6; do
+  contains "Depends on $library" "$library" "$depends"
+done
+contains "Depends carries minimum versions" "libc6 (>= " "$depends"
 
 echo "== installed into a throwaway root (dpkg -x)"
 target=$(mktemp -d)

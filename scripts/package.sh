@@ -43,7 +43,9 @@ cp "$dll32" "$stage/x86/sorvelt.dll"
 sed "s/@PROJECT_VERSION@/$version/g" "$root/packaging/windows-README.txt" >"$stage/README.txt"
 cp "$root/LICENSE" "$stage/LICENSE.txt"
 # What is linked into the DLLs, with the notices of the Debian packages it was built from.
-cp /usr/share/doc/libpng16-16/copyright "$stage/licences/libpng.txt"
+# libpng's is the licence in the very source the Windows build compiled, when it is at hand.
+png_licence=$(ls "$root"/build-win64/deps/src/libpng1.6-*/LICENSE 2>/dev/null | head -n 1)
+cp "${png_licence:-/usr/share/doc/libpng16-16/copyright}" "$stage/licences/libpng.txt"
 cp /usr/share/doc/libz-mingw-w64-dev/copyright "$stage/licences/zlib.txt"
 cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licences/gcc-runtime.txt"
 cp /usr/share/doc/mingw-w64-common/copyright "$stage/licences/mingw-w64-runtime.txt"

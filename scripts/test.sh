@@ -9,7 +9,9 @@ cd "$root"
 # The plain build is the Release build users get; warnings fail every build here (the
 # environment carries that to the builds the Windows and packaging scripts configure).
 export SORVELT_WERROR=ON
-"$root/scripts/setup.sh" build -DCMAKE_BUILD_TYPE=Release -DSORVELT_WERROR=ON
+# The package checks' tools come with the first set-up.
+SORVELT_EXTRA_PACKAGES="dpkg-dev file zip unzip lintian man-db" \
+  "$root/scripts/setup.sh" build -DCMAKE_BUILD_TYPE=Release -DSORVELT_WERROR=ON
 "$root/scripts/setup.sh" build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVELT_WERROR=ON -DSORVELT_SANITIZE=address -DSORVELT_BENCH=OFF
 "$root/scripts/setup.sh" build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVELT_WERROR=ON -DSORVELT_SANITIZE=thread -DSORVELT_BENCH=OFF
 
@@ -35,4 +37,6 @@ echo "== plain build"
 ctest --test-dir build --output-on-failure -j 2 || status=1
 echo "== Windows: both DLLs cross-built, the 64-bit suites under Wine"
 "$root/scripts/test-windows.sh" || status=1
+echo "== packages: the .deb from the Release build, the Windows archive from the DLLs above"
+{ "$root/scripts/package.sh" build && "$root/scripts/package-test.sh" build; } || status=1
 exit $status
