@@ -3,7 +3,11 @@
 #include "tests/render/render_test_support.h"
 
 #include <bit>
+#include <chrono>
 #include <cmath>
+#include <csignal>
+#include <sys/resource.h>
+#include <thread>
 
 using namespace render_test;
 
@@ -382,6 +386,49 @@ TEST_F(RenderCommand, FailuresExplainThemselvesAndLeaveFilesAlone)
                   std::vector<std::string>{})
             << what;
     }
+}
+
+TEST_F(RenderCommand, AFailureOrASignalMidWayLeavesNoPartialFile)
+{
+    // Long enough that the output outgrows the limit below, and that one frame per block takes a
+    // while to write.
+    writeSound(dir / "in.wav", 4, 48000, testSignal(4, 480000));
+    const std::string precious = "an earlier result that must survive";
+    const auto untouched = [&](const char* what)
+    {
+        EXPECT_EQ(slurp((dir / "out.wav").string()), precious) << what;
+        EXPECT_EQ(strayFiles({"in.wav", "out.wav"}), std::vector<std::string>{}) << what;
+    };
+
+    // The disk fills up part of the way through (a file size limit stands in for it).
+    std::ofstream(dir / "out.wav") << precious;
+    const Outcome full = runCommand({"--plugin", kProbe, "in.wav", "out.wav"}, dir, {},
+                                    []
+                                    {
+                                        const rlimit limit{200000, 200000};
+                                        ::setrlimit(RLIMIT_FSIZE, &limit);
+                                        std::signal(SIGXFSZ, SIG_IGN);
+                                    });
+    EXPECT_EQ(full.status, 1) << full.err;
+    EXPECT_EQ(full.err.rfind("sorvelt-render: cannot write out.wav: ", 0), 0u) << full.err;
+    EXPECT_EQ(std::count(full.err.begin(), full.err.end(), '\n'), 1) << full.err;
+    untouched("file size limit");
+
+    // Interrupted once the output has begun: the temporary file goes, the signal ends the run.
+    const pid_t child = startCommand({"--plugin", kProbe, "in.wav", "out.wav", "--block", "1"}, dir);
+    bool started = false;
+    for (int wait = 0; wait < 20000 && !started; ++wait)
+    {
+        for (const auto& entry : fs::directory_iterator(dir))
+            started = started || (entry.path().filename().string().rfind(".out.wav.part-", 0) == 0 &&
+                                  fs::file_size(entry.path()) > 0);
+        if (!started) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(started) << "the render never began writing";
+    ::kill(child, SIGINT);
+    const Outcome interrupted = finishCommand(child, dir);
+    EXPECT_EQ(interrupted.status, 128 + SIGINT) << interrupted.err;
+    untouched("interrupt");
 }
 
 TEST_F(RenderCommand, SuccessReplacesAnExistingOutputWhole)

@@ -45,9 +45,11 @@ inline std::string slurp(const std::string& path)
     return text.str();
 }
 
-/// Runs the command with the arguments and extra environment, collecting both streams.
-inline Outcome runCommand(const std::vector<std::string>& arguments, const fs::path& folder,
-                          const std::map<std::string, std::string>& environment = {})
+/// Starts the command in `folder` with the arguments and extra environment, its streams going to
+/// stdout.txt and stderr.txt there; `inChild` runs in the child just before the command.
+inline pid_t startCommand(const std::vector<std::string>& arguments, const fs::path& folder,
+                          const std::map<std::string, std::string>& environment = {},
+                          const std::function<void()>& inChild = {})
 {
     const std::string outPath = (folder / "stdout.txt").string(), errPath = (folder / "stderr.txt").string();
     const pid_t child = ::fork();
@@ -60,6 +62,7 @@ inline Outcome runCommand(const std::vector<std::string>& arguments, const fs::p
         if (::chdir(folder.c_str()) != 0) ::_exit(127);
         for (const auto& [name, value] : environment)
             ::setenv(name.c_str(), value.c_str(), 1);
+        if (inChild) inChild();
         std::vector<char*> argv{const_cast<char*>(kCommand.c_str())};
         for (const std::string& a : arguments)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -67,13 +70,27 @@ inline Outcome runCommand(const std::vector<std::string>& arguments, const fs::p
         ::execv(kCommand.c_str(), argv.data());
         ::_exit(127);
     }
+    return child;
+}
+
+/// Waits for a started command; a signal's death is 128 plus the signal, as a shell reports it.
+inline Outcome finishCommand(pid_t child, const fs::path& folder)
+{
     int status = 0;
     ::waitpid(child, &status, 0);
     Outcome run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = slurp(outPath);
-    run.err = slurp(errPath);
+    run.out = slurp((folder / "stdout.txt").string());
+    run.err = slurp((folder / "stderr.txt").string());
     return run;
+}
+
+/// Runs the command with the arguments and extra environment, collecting both streams.
+inline Outcome runCommand(const std::vector<std::string>& arguments, const fs::path& folder,
+                          const std::map<std::string, std::string>& environment = {},
+                          const std::function<void()>& inChild = {})
+{
+    return finishCommand(startCommand(arguments, folder, environment, inChild), folder);
 }
 
 struct Sound
