@@ -33,7 +33,7 @@ void UhjDecoder::process(const float* const* inputs, float* const* outputs, std:
 
 void UhjDecoder::processPass(const float* const* inputs, float* const* outputs, int offset, int frames)
 {
-    float in[kLanes][kPass], out[kLanes][kPass];
+    float in[kLanes - 1][kPass], out[kLanes][kPass]; // S feeds two lanes
     const float* l = inputs[0] + offset;
     const float* r = inputs[1] + offset;
     for (int n = 0; n < frames; ++n)
@@ -47,9 +47,9 @@ void UhjDecoder::processPass(const float* const* inputs, float* const* outputs, 
         in[kTA][n] = t;
         in[kQA][n] = channels >= 4 ? inputs[3][offset + n] : 0.0f;
         in[kMB][n] = static_cast<float>(0.828331 * d + 0.767820 * t);
-        in[kSB][n] = s;
     }
-    const float* lanesIn[kLanes] = {in[0], in[1], in[2], in[3], in[4], in[5]};
+    // Both paths of S read the same samples.
+    const float* lanesIn[kLanes] = {in[kSA], in[kDA], in[kTA], in[kQA], in[kMB], in[kSA]};
     float* lanesOut[kLanes] = {out[0], out[1], out[2], out[3], out[4], out[5]};
     network.process(lanesIn, lanesOut, frames);
 
