@@ -15,6 +15,13 @@ find_package(PNG QUIET)
 foreach(dir plugin effect)
   add_subdirectory(${dir})
 endforeach()
+
+# The toolkit's Windows platform half: the child window, its class and messages, time,
+# the msimg32 entry points and the "PNG" resources.
+file(GLOB win_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/gui/win/*.cpp)
+add_library(sorvelt_gui_win STATIC ${win_sources})
+target_include_directories(sorvelt_gui_win PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(sorvelt_gui_win PUBLIC user32 gdi32 ole32 shell32 uuid)
 if(SORVELT_WINDOWS_NO_EDITOR)
   add_library(sorvelt_editor STATIC ${PROJECT_SOURCE_DIR}/editor/none/createeditor.cpp)
   target_include_directories(sorvelt_editor PUBLIC ${PROJECT_SOURCE_DIR})
@@ -77,6 +84,8 @@ function(sorvelt_add_windows_tests)
     set(labels unit)
     if(name MATCHES "_concurrency_test$")
       set(labels concurrency)
+    elseif(name MATCHES "_x11_test$")
+      set(labels x11)
     endif()
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     set_tests_properties(${name} PROPERTIES LABELS ${labels})
@@ -108,3 +117,7 @@ sorvelt_add_windows_tests(SOURCES ${effect_tests} LIBS sorvelt_effect sorvelt_ed
 
 # The toolkit's value types; the rest of the toolkit draws with cairo.
 sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/gui/geometry_test.cpp)
+
+# The Windows child window and its messages, on a real X server through Wine.
+sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/gui/win/win32window_x11_test.cpp
+  LIBS sorvelt_gui_win)

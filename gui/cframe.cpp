@@ -514,13 +514,14 @@ void CFrame::setCursor(CCursorType type)
 bool CFrame::setDropActive(bool active)
 {
     if (!active && !dropActive) return true;
-    if (!active)
-    {
-        dropActive = false;
-        return true;
-    }
-    // Receiving drops needs a platform drop target; the X11 window has none yet.
-    return false;
+    if (!window) return false;
+    // Whatever was registered goes first; activating registers a fresh drop target.
+    window->setDropActive(false);
+    dropActive = false;
+    if (!active) return true;
+    if (!window->setDropActive(true)) return false;
+    dropActive = true;
+    return true;
 }
 
 void CFrame::invalidate(const CRect& rect)
@@ -567,6 +568,37 @@ void CFrame::onPlatformWheel(const CPoint& where, int axis, float distance)
     CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
     onWheel(context, where, axis == 0 ? kHorizontalWheel : kVerticalWheel, distance);
     context->forget();
+}
+
+bool CFrame::onPlatformDrag(PlatformDragPhase phase, const std::vector<PlatformDragItem>& items,
+                            const CPoint& where)
+{
+    if (!window || released) return false;
+    DispatchScope scope(*this);
+    std::vector<CDragContainer::Item> dragItems;
+    for (const PlatformDragItem& item : items)
+        dragItems.push_back(CDragContainer::Item{item.type, item.data});
+    auto* drag = new CDragContainer(std::move(dragItems));
+    CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
+    bool taken = false;
+    switch (phase)
+    {
+    case PlatformDragPhase::Enter:
+        onDragEnter(context, drag, where);
+        break;
+    case PlatformDragPhase::Move:
+        onDragMove(context, drag, where);
+        break;
+    case PlatformDragPhase::Leave:
+        onDragLeave(context, drag, where);
+        break;
+    case PlatformDragPhase::Drop:
+        taken = onDrop(context, drag, where);
+        break;
+    }
+    context->forget();
+    drag->forget();
+    return taken;
 }
 
 void CFrame::onPlatformDestroyed()

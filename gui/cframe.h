@@ -175,6 +175,8 @@ protected:
     void onPlatformMouseDown(const CPoint& where) override;
     void onPlatformWheel(const CPoint& where, int axis, float distance) override;
     void onPlatformDestroyed() override;
+    bool onPlatformDrag(PlatformDragPhase phase, const std::vector<PlatformDragItem>& items,
+                        const CPoint& where) override;
 
     AEffGUIEditor* editor;
     void* systemWindow;

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "gui/cpoint.h"
 #include "gui/crect.h"
@@ -30,6 +32,21 @@ struct PixelBuffer
     }
 };
 
+/// One item of a drag: kind 0 a file (its path), 1 text, -1 anything else; data in UTF-8.
+struct PlatformDragItem
+{
+    long type = -1;
+    std::string data;
+};
+
+enum class PlatformDragPhase
+{
+    Enter,
+    Move,
+    Leave,
+    Drop
+};
+
 /// What a platform window reports. CFrame implements it; the window calls it only from
 /// drainEvents, on the GUI thread.
 class PlatformWindowListener
@@ -43,6 +60,15 @@ public:
     virtual void onPlatformWheel(const CPoint& where, int axis, float distance) = 0;
     /// The window is gone (usually because the host destroyed its parent first).
     virtual void onPlatformDestroyed() = 0;
+    /// A drag over the window, from a platform that receives drops; answers whether a drop was taken.
+    virtual bool onPlatformDrag(PlatformDragPhase phase, const std::vector<PlatformDragItem>& items,
+                                const CPoint& where)
+    {
+        (void)phase;
+        (void)items;
+        (void)where;
+        return false;
+    }
 
 protected:
     ~PlatformWindowListener() = default;
@@ -73,6 +99,9 @@ public:
     /// Shows the cursor of a CCursorType value over the window (0 restores the default);
     /// a platform without cursors ignores it.
     virtual void setCursor(int type) { (void)type; }
+    /// Starts or stops receiving drops (drags then reach the listener); false when the
+    /// platform cannot receive them.
+    virtual bool setDropActive(bool active) { return !active; }
 };
 
 /// One platform connection per frame (X11: its own Display), so several plug-in
@@ -94,8 +123,8 @@ public:
     virtual std::uint32_t getDoubleClickTime() = 0;
 };
 
-/// The platform a CFrame binds to. Chosen at link time: sorvelt_gui_x11 defines it for the
-/// plug-in, sorvelt_gui_headless for tests and pictures. A frame may also be handed a
+/// The platform a CFrame binds to. Chosen at link time: sorvelt_gui_x11 (Linux) or
+/// sorvelt_gui_win (Windows) defines it for the plug-in, sorvelt_gui_headless for tests and pictures. A frame may also be handed a
 /// platform object directly (tests inject a HeadlessPlatform they keep scripting).
 std::unique_ptr<Platform> createPlatform();
 
@@ -106,7 +135,8 @@ struct ResourceBytes
     std::size_t size = 0;
 };
 
-/// Looks up the embedded image `id` (resources/bmpNNNNN.png, built into sorvelt_resources).
+/// Looks up the image `id`: on Linux embedded by sorvelt_resources (resources/bmpNNNNN.png),
+/// on Windows a resource of type "PNG" of the module the toolkit is linked into.
 ResourceBytes findPngResource(long id);
 
 } // namespace VSTGUI

@@ -1,0 +1,45 @@
+// Win32Window: the frame's child window inside the host's window, of a private class
+// "Plugin%p", painted from a DIB-section back buffer that the GDI drawing context draws into.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "gui/platform.h"
+
+namespace VSTGUI::win
+{
+
+/// What the GDI drawing context needs of a window beyond the platform seam.
+class Win32Surface
+{
+public:
+    /// A memory device context with the back buffer selected (the window's pixels).
+    virtual HDC getBackBufferDC() = 0;
+    /// The drawing context whose pens, brush, font and clip are selected into that DC now.
+    const void* activeContext = nullptr;
+
+protected:
+    ~Win32Surface() = default;
+};
+
+/// A visible child of `parent` (an HWND) at (0,0), `width` x `height`; null without a parent
+/// or when Windows refuses. Its events reach `listener` through the window procedure.
+std::unique_ptr<PlatformWindow> createWin32Window(void* parent, int width, int height,
+                                                  PlatformWindowListener& listener);
+
+/// The module the toolkit is linked into (the plug-in DLL, or a test program): its resources
+/// and its window class are its own, not the host's.
+HMODULE ownModule();
+
+/// The window class's name for this module ("Plugin" and the module handle) and how many
+/// windows use it now; tests watch it come and go.
+const char* windowClassName();
+int windowClassUsers();
+
+/// The toolkit's bit set for the buttons and modifiers held now (GetAsyncKeyState), with the
+/// physical left and right buttons exchanged when the system swaps them.
+long asyncMouseButtons(bool swapped);
+
+} // namespace VSTGUI::win
