@@ -102,6 +102,9 @@ public:
     /// Starts or stops receiving drops (drags then reach the listener); false when the
     /// platform cannot receive them.
     virtual bool setDropActive(bool active) { return !active; }
+    /// The platform's own id of the window (X11: the Window), for hosts that embed it by id;
+    /// 0 where there is none.
+    virtual std::uintptr_t nativeHandle() const { return 0; }
 };
 
 /// One platform connection per frame (X11: its own Display), so several plug-in

@@ -121,6 +121,8 @@ public:
         XCloseDisplay(display);
     }
 
+    std::uintptr_t nativeHandle() const override { return window; }
+
     void resize(int width, int height) override
     {
         if (width <= 0 || height <= 0) return;
