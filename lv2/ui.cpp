@@ -18,8 +18,9 @@ namespace
 
 using namespace sorvelt::lv2;
 
-LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*, LV2UI_Write_Function write,
-                         LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
+LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*,
+                         LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
+                         const LV2_Feature* const* features)
 {
     if (!pluginUri || std::strcmp(pluginUri, kPluginUri) != 0 || !widget) return nullptr;
     void* parent = nullptr;
@@ -41,7 +42,8 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     if (!shadow) return nullptr;
     AEffGUIEditor* editor = shadow->guiEditor();
     VSTGUI::PlatformWindow* window = nullptr;
-    if (editor && editor->open(parent) && editor->getFrame()) window = editor->getFrame()->getPlatformWindow();
+    if (editor && editor->open(parent) && editor->getFrame())
+        window = editor->getFrame()->getPlatformWindow();
     if (!window)
     {
         delete shadow;

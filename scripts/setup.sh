@@ -11,7 +11,8 @@ packages=(build-essential cmake pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev
           libpng-dev zlib1g-dev libcairo2-dev fonts-liberation libx11-dev
           libsndfile1-dev g++-multilib
-          xvfb xauth xdotool imagemagick x11-utils)
+          xvfb xauth xdotool imagemagick x11-utils
+          lv2-dev lilv-utils jalv jackd2)
 read -r -a extra <<<"${SORVELT_EXTRA_PACKAGES:-}"
 packages+=("${extra[@]}")
 

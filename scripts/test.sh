@@ -35,6 +35,8 @@ echo "== sanitizers: TSan (concurrency tests)"
 ctest --test-dir build-tsan --output-on-failure -L concurrency || status=1
 echo "== plain build"
 ctest --test-dir build --output-on-failure -j 2 || status=1
+echo "== LV2 bundle, installed"
+"$root/scripts/test-lv2.sh" build || status=1
 echo "== Windows: both DLLs cross-built, the 64-bit suites under Wine"
 "$root/scripts/test-windows.sh" || status=1
 echo "== packages: the .deb from the Release build, the Windows archive from the DLLs above"

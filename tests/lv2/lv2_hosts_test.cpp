@@ -69,6 +69,10 @@ std::map<int, PrintedPort> portsOf(const std::string& info)
     return ports;
 }
 
+class Lv2Hosts : public HostTest
+{
+};
+
 std::string printed(float value)
 {
     char text[32];
@@ -76,7 +80,7 @@ std::string printed(float value)
     return text;
 }
 
-TEST(Lv2Hosts, LsFindsTheBundle)
+TEST_F(Lv2Hosts, LsFindsTheBundle)
 {
     BundlePath bundle;
     const Outcome ls = run("lv2ls");
@@ -84,7 +88,7 @@ TEST(Lv2Hosts, LsFindsTheBundle)
     EXPECT_NE(ls.out.find(kUri + "\n"), std::string::npos) << ls.out;
 }
 
-TEST(Lv2Hosts, InfoDescribesThePortsAsTheEffectDoesWithoutWarnings)
+TEST_F(Lv2Hosts, InfoDescribesThePortsAsTheEffectDoesWithoutWarnings)
 {
     BundlePath bundle;
     const Outcome info = run("lv2info " + kUri);
@@ -131,7 +135,7 @@ TEST(Lv2Hosts, InfoDescribesThePortsAsTheEffectDoesWithoutWarnings)
     }
 }
 
-TEST(Lv2Hosts, InfoSerialisesTheUnits)
+TEST_F(Lv2Hosts, InfoSerialisesTheUnits)
 {
     BundlePath bundle;
     ScratchDir scratch;
@@ -141,7 +145,8 @@ TEST(Lv2Hosts, InfoSerialisesTheUnits)
     std::stringstream text;
     text << file.rdbuf();
     // In port order: azimuth, elevation and width in degrees, the gain in decibels.
-    const std::string unit = "<http://lv2plug.in/ns/extensions/units#unit> <http://lv2plug.in/ns/extensions/units#";
+    const std::string unit =
+        "<http://lv2plug.in/ns/extensions/units#unit> <http://lv2plug.in/ns/extensions/units#";
     std::vector<std::string> units;
     const std::string all = text.str();
     for (size_t at = all.find(unit); at != std::string::npos; at = all.find(unit, at + 1))
@@ -182,7 +187,8 @@ std::vector<float> readWav(const std::string& path, int& channels)
 /// Deterministic, full-band test signal, different on every channel.
 float noise(int channel, int frame)
 {
-    std::uint32_t x = static_cast<std::uint32_t>(frame) * 2654435761u + static_cast<std::uint32_t>(channel) * 40503u;
+    std::uint32_t x =
+        static_cast<std::uint32_t>(frame) * 2654435761u + static_cast<std::uint32_t>(channel) * 40503u;
     x ^= x >> 13;
     x *= 0x5bd1e995u;
     x ^= x >> 15;
@@ -191,13 +197,13 @@ float noise(int channel, int frame)
 
 struct ApplyCase
 {
-    const char* format;   // sorvelt-render's word
-    int fileChannels;     // what sorvelt-render reads
-    int formatStep;       // the LV2 port's value
-    const char* azimuth;  // degrees, exact in single precision so both sides start from one value
+    const char* format;  // sorvelt-render's word
+    int fileChannels;    // what sorvelt-render reads
+    int formatStep;      // the LV2 port's value
+    const char* azimuth; // degrees, exact in single precision so both sides start from one value
     const char* elevation;
     const char* width;
-    const char* gain;     // dB
+    const char* gain; // dB
 };
 
 void PrintTo(const ApplyCase& c, std::ostream* out)
@@ -206,7 +212,7 @@ void PrintTo(const ApplyCase& c, std::ostream* out)
          << " gain " << c.gain;
 }
 
-class Lv2Apply : public ::testing::TestWithParam<ApplyCase>
+class Lv2Apply : public HostTest, public ::testing::WithParamInterface<ApplyCase>
 {
 };
 
@@ -224,13 +230,15 @@ TEST_P(Lv2Apply, EqualsTheVstRenderBitForBit)
     if (c.fileChannels == 2)
     {
         applied = scratch / "source4.wav";
-        ASSERT_TRUE(writeWav(applied, 4, kFrames, [](int ch, int i) { return ch < 2 ? noise(ch, i) : 0.0f; }));
+        ASSERT_TRUE(
+            writeWav(applied, 4, kFrames, [](int ch, int i) { return ch < 2 ? noise(ch, i) : 0.0f; }));
     }
 
     const std::string vstOut = scratch / "vst.wav", lv2Out = scratch / "lv2.wav";
-    const Outcome render = run(std::string(SORVELT_RENDER_COMMAND) + " --plugin " + SORVELT_PLUGIN_FILE + " '" +
-                               source + "' '" + vstOut + "' --format " + c.format + " --azimuth " + c.azimuth +
-                               " --elevation " + c.elevation + " --width " + c.width + " --gain " + c.gain);
+    const Outcome render =
+        run(std::string(SORVELT_RENDER_COMMAND) + " --plugin " + SORVELT_PLUGIN_FILE + " '" + source + "' '" +
+            vstOut + "' --format " + c.format + " --azimuth " + c.azimuth + " --elevation " + c.elevation +
+            " --width " + c.width + " --gain " + c.gain);
     ASSERT_EQ(render.status, 0) << render.err;
     const Outcome apply = run("lv2apply -i '" + applied + "' -o '" + lv2Out + "' -c azimuth " + c.azimuth +
                               " -c elevation " + c.elevation + " -c width " + c.width + " -c input_format " +
@@ -253,12 +261,12 @@ TEST_P(Lv2Apply, EqualsTheVstRenderBitForBit)
     EXPECT_GT(loud, vst.size() / 4) << "a silent render proves nothing";
 }
 
-INSTANTIATE_TEST_SUITE_P(EachInputFormat, Lv2Apply,
-                         ::testing::Values(ApplyCase{"mono", 1, 0, "30", "12.5", "45", "-6"},
-                                           ApplyCase{"stereo", 2, 1, "-60", "-7.5", "90", "-3.5"},
-                                           ApplyCase{"bformat", 4, 2, "135", "40", "20", "-1.5"},
-                                           ApplyCase{"mono", 1, 0, "0", "0", "0", "0"}),
-                         [](const auto& info)
-                         { return std::string(info.param.format) + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(
+    EachInputFormat, Lv2Apply,
+    ::testing::Values(ApplyCase{"mono", 1, 0, "37.296875", "12.8125", "61.59375", "-7.3125"},
+                      ApplyCase{"stereo", 2, 1, "-61.171875", "-7.4375", "93.40625", "-3.53125"},
+                      ApplyCase{"bformat", 4, 2, "135.5625", "41.28125", "20.25", "-1.90625"},
+                      ApplyCase{"mono", 1, 0, "0", "0", "0", "0"}),
+    [](const auto& info) { return std::string(info.param.format) + std::to_string(info.index); });
 
 } // namespace
