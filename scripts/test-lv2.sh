@@ -10,7 +10,7 @@ uri="https://sorvelt.example.org/plugins/sorvelt"
 
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-cmake --install "$build" --prefix "$prefix" >/dev/null
+cmake --install "$build" --prefix "$prefix" --component lv2 >/dev/null
 bundle="$prefix/lib/lv2/sorvelt.lv2"
 for f in manifest.ttl sorvelt.ttl sorvelt_dsp.so sorvelt_ui.so; do
   [ -f "$bundle/$f" ] || { echo "LV2: $f was not installed into $bundle"; exit 1; }
