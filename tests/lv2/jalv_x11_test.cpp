@@ -161,8 +161,8 @@ protected:
         server = "sorvelt-lv2-" + std::to_string(getpid());
         setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
         setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-        jackd = std::make_unique<Child>(
-            std::vector<std::string>{"jackd", "-n", server, "-d", "dummy", "-r", "48000", "-p", "256"});
+        jackd = std::make_unique<Child>(std::vector<std::string>{"jackd", "--no-realtime", "-n", server, "-d",
+                                                                 "dummy", "-r", "48000", "-p", "256"});
         ASSERT_TRUE(waitUntil([] { return run("jack_lsp").status == 0; })) << "jackd did not start";
     }
 

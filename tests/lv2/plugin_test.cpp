@@ -20,10 +20,12 @@
 using namespace sorvelt::lv2;
 
 // Counts the allocations made while `counting` is set (the whole program's operator new).
-// The replacement pair is malloc and free underneath, which GCC's inlined view mistakes for a mismatch.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+// AddressSanitizer owns operator new in its builds, so there the plain build does the counting.
 static std::atomic<bool> counting{false};
 static std::atomic<int> allocations{0};
+#ifndef __SANITIZE_ADDRESS__
+// The replacement pair is malloc and free underneath, which GCC's inlined view mistakes for a mismatch.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
 void* operator new(std::size_t size)
 {
@@ -39,6 +41,7 @@ void operator delete(void* p, std::size_t) noexcept
 {
     std::free(p);
 }
+#endif
 
 namespace
 {
@@ -221,6 +224,9 @@ TEST(Lv2Plugin, ReactivationForgetsWhatWasPlayed)
 
 TEST(Lv2Plugin, RunAllocatesNothing)
 {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "operator new belongs to AddressSanitizer here; the plain build counts";
+#endif
     Lv2Instance lv2;
     lv2.run(0);
     allocations = 0;
