@@ -1,6 +1,7 @@
 # The Debian package, through CPack (scripts/package.sh runs it on a Release tree):
-# sorvelt.so in /usr/lib/vst, sorvelt-render in /usr/bin, its manual page, and the README
-# and licence notes in /usr/share/doc/sorvelt. Run-time dependencies come from the binaries.
+# sorvelt.so in /usr/lib/vst, the LV2 bundle sorvelt.lv2 in /usr/lib/lv2, sorvelt-render in
+# /usr/bin, its manual page, and the README and licence notes in /usr/share/doc/sorvelt.
+# Run-time dependencies come from the binaries.
 set(SORVELT_MAINTAINER "Sorvelt developers <maintainers@sorvelt.example.org>"
   CACHE STRING "Maintainer named in the Debian package")
 set(SORVELT_DOC_DIR share/doc/sorvelt)
@@ -49,7 +50,7 @@ set(CPACK_PACKAGE_VENDOR "The Sorvelt developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "UHJ encoder as a VST 2.4 plug-in, with a command-line host")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "UHJ encoder as VST 2.4 and LV2 plug-ins, with a command-line host")
 # CPack puts the summary first; this is the extended description below it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Sorvelt encodes one sound source into UHJ, the stereo-compatible Ambisonic
 format: L and R (a stereo pair that decodes to surround), T and the height
@@ -57,8 +58,8 @@ channel Q. The source is mono or a stereo pair, placed at an azimuth, an
 elevation and a width, or first-order B-Format transcoded as it comes.
 .
 The plug-in, with its editor, is installed in /usr/lib/vst, where Linux
-hosts look for VST 2 plug-ins. sorvelt-render encodes sound files through
-it from the command line.")
+hosts look for VST 2 plug-ins, and as an LV2 bundle in /usr/lib/lv2.
+sorvelt-render encodes sound files through it from the command line.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${SORVELT_MAINTAINER}")

@@ -31,6 +31,12 @@ drwxr-xr-x ./usr/
 drwxr-xr-x ./usr/bin/
 -rwxr-xr-x ./usr/bin/sorvelt-render
 drwxr-xr-x ./usr/lib/
+drwxr-xr-x ./usr/lib/lv2/
+drwxr-xr-x ./usr/lib/lv2/sorvelt.lv2/
+-rw-r--r-- ./usr/lib/lv2/sorvelt.lv2/manifest.ttl
+-rw-r--r-- ./usr/lib/lv2/sorvelt.lv2/sorvelt.ttl
+-rw-r--r-- ./usr/lib/lv2/sorvelt.lv2/sorvelt_dsp.so
+-rw-r--r-- ./usr/lib/lv2/sorvelt.lv2/sorvelt_ui.so
 drwxr-xr-x ./usr/lib/vst/
 -rw-r--r-- ./usr/lib/vst/sorvelt.so
 drwxr-xr-x ./usr/share/
@@ -74,6 +80,11 @@ info=$("$command" --info 2>&1)
 contains "--info loads the installed plug-in" "Plug-in: $target/usr/lib/vst/sorvelt.so" "$info"
 contains "--info sees its unique ID" "Unique ID: SVLT" "$info"
 contains "--info sees its five parameters" "Parameters: 5" "$info"
+lv2uri="https://sorvelt.example.org/plugins/sorvelt"
+check "lv2ls finds the installed LV2 bundle" "$lv2uri" \
+  "$(LV2_PATH="$target/usr/lib/lv2:/usr/lib/lv2" lv2ls 2>&1 | grep -F sorvelt)"
+check "lv2info describes it without a warning" "" \
+  "$(LV2_PATH="$target/usr/lib/lv2:/usr/lib/lv2" lv2info "$lv2uri" 2>&1 >/dev/null)"
 
 echo "== lintian"
 if lint=$(lintian --fail-on error "$deb" 2>&1 | grep -v 'running with root privileges'); then

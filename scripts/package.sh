@@ -10,7 +10,7 @@ dist="$root/dist"
 
 # Only what the package holds is built; installing must not wait for every test program.
 SORVELT_EXTRA_PACKAGES="dpkg-dev file zip" \
-SORVELT_TARGETS="sorvelt sorvelt-render sorvelt-render-manual sorvelt-package-docs" \
+SORVELT_TARGETS="sorvelt sorvelt_lv2 sorvelt-render sorvelt-render-manual sorvelt-package-docs" \
   "$root/scripts/setup.sh" "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$root/$build/CMakeCache.txt")
