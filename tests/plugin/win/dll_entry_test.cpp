@@ -139,6 +139,35 @@ TEST_F(DllEntry, CreatesAnInstanceThatAnswersAndCloses)
     EXPECT_EQ(dispatch(e, effClose), 1);
 }
 
+// Every request a host may send, through the DLL's record and to the effect built into
+// this test: the same answers, the same texts, the deprecated requests included.
+TEST_F(DllEntry, EveryRequestAnswersAsTheTestedEffect)
+{
+    AEffect* e = entry(host);
+    ASSERT_NE(e, nullptr);
+    Sorvelt reference(host);
+    AEffect* r = reference.getAeffect();
+    for (std::int32_t opcode = -1; opcode <= 80; ++opcode)
+    {
+        if (opcode == effClose) continue;
+        SCOPED_TRACE("opcode " + std::to_string(opcode));
+        // A text buffer, and one out-pointer through value (effGetSpeakerArrangement writes
+        // there); both calls get the same value, which some requests hand straight back.
+        char dllText[256] = {}, referenceText[256] = {};
+        void* out = nullptr;
+        const auto value = reinterpret_cast<std::intptr_t>(&out);
+        out = &out;
+        const std::intptr_t dllAnswer = e->dispatcher(e, opcode, 2, value, dllText, 48000.0f);
+        const bool dllCleared = out == nullptr;
+        out = &out;
+        const std::intptr_t referenceAnswer = r->dispatcher(r, opcode, 2, value, referenceText, 48000.0f);
+        EXPECT_EQ(dllAnswer, referenceAnswer);
+        EXPECT_STREQ(dllText, referenceText);
+        EXPECT_EQ(dllCleared, out == nullptr);
+    }
+    EXPECT_EQ(dispatch(e, effClose), 1);
+}
+
 TEST_F(DllEntry, TwoInstancesLiveSideBySide)
 {
     AEffect* first = entry(host);
