@@ -31,19 +31,28 @@ inline constexpr std::int32_t kVstMaxEffectNameLen = 32;
 
 struct AEffect;
 
+/// The calling convention of every function called across the interface, in either
+/// direction: the C one (the caller removes the arguments) on 32-bit x86, whatever a
+/// compiler's default there; other processors have a single convention.
+#if defined(__i386__)
+#define VSTCALLBACK __attribute__((cdecl))
+#else
+#define VSTCALLBACK
+#endif
+
 /// The host's function: (record, opcode, index, value, ptr, opt). The record is
 /// null for the one call made before an effect exists (audioMasterVersion).
-using HostCallback = std::intptr_t (*)(AEffect* effect, std::int32_t opcode, std::int32_t index,
+using HostCallback = std::intptr_t(VSTCALLBACK*)(AEffect* effect, std::int32_t opcode, std::int32_t index,
                                        std::intptr_t value, void* ptr, float opt);
 
-using AEffectDispatcherProc = std::intptr_t (*)(AEffect* effect, std::int32_t opcode, std::int32_t index,
+using AEffectDispatcherProc = std::intptr_t(VSTCALLBACK*)(AEffect* effect, std::int32_t opcode, std::int32_t index,
                                                 std::intptr_t value, void* ptr, float opt);
-using AEffectProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs,
+using AEffectProcessProc = void(VSTCALLBACK*)(AEffect* effect, float** inputs, float** outputs,
                                     std::int32_t sampleFrames);
-using AEffectProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs,
+using AEffectProcessDoubleProc = void(VSTCALLBACK*)(AEffect* effect, double** inputs, double** outputs,
                                           std::int32_t sampleFrames);
-using AEffectSetParameterProc = void (*)(AEffect* effect, std::int32_t index, float value);
-using AEffectGetParameterProc = float (*)(AEffect* effect, std::int32_t index);
+using AEffectSetParameterProc = void(VSTCALLBACK*)(AEffect* effect, std::int32_t index, float value);
+using AEffectGetParameterProc = float(VSTCALLBACK*)(AEffect* effect, std::int32_t index);
 
 /// The record the host keeps and calls through. Field order is the interface's;
 /// pointer-sized fields widen on 64-bit builds, everything else keeps its width.

@@ -48,7 +48,7 @@ AudioEffect::~AudioEffect()
     editor = nullptr;
 }
 
-std::intptr_t AudioEffect::dispatchEffectClass(AEffect* e, std::int32_t opcode, std::int32_t index,
+std::intptr_t VSTCALLBACK AudioEffect::dispatchEffectClass(AEffect* e, std::int32_t opcode, std::int32_t index,
                                                std::intptr_t value, void* ptr, float opt)
 {
     AudioEffect* effect = owner(e);
@@ -62,30 +62,30 @@ std::intptr_t AudioEffect::dispatchEffectClass(AEffect* e, std::int32_t opcode, 
     return effect->dispatcher(opcode, index, value, ptr, opt);
 }
 
-float AudioEffect::getParameterClass(AEffect* e, std::int32_t index)
+float VSTCALLBACK AudioEffect::getParameterClass(AEffect* e, std::int32_t index)
 {
     AudioEffect* effect = owner(e);
     return effect ? effect->getParameter(index) : 0.0f;
 }
 
-void AudioEffect::setParameterClass(AEffect* e, std::int32_t index, float value)
+void VSTCALLBACK AudioEffect::setParameterClass(AEffect* e, std::int32_t index, float value)
 {
     if (AudioEffect* effect = owner(e)) effect->setParameter(index, value);
 }
 
-void AudioEffect::__processClassDeprecated(AEffect* e, float** inputs, float** outputs,
+void VSTCALLBACK AudioEffect::__processClassDeprecated(AEffect* e, float** inputs, float** outputs,
                                            std::int32_t sampleFrames)
 {
     if (AudioEffect* effect = owner(e)) effect->process(inputs, outputs, sampleFrames);
 }
 
-void AudioEffect::processClassReplacing(AEffect* e, float** inputs, float** outputs,
+void VSTCALLBACK AudioEffect::processClassReplacing(AEffect* e, float** inputs, float** outputs,
                                         std::int32_t sampleFrames)
 {
     if (AudioEffect* effect = owner(e)) effect->processReplacing(inputs, outputs, sampleFrames);
 }
 
-void AudioEffect::processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs,
+void VSTCALLBACK AudioEffect::processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs,
                                               std::int32_t sampleFrames)
 {
     if (AudioEffect* effect = owner(e)) effect->processDoubleReplacing(inputs, outputs, sampleFrames);

@@ -96,14 +96,14 @@ public:
 protected:
     // The functions the record points at: each finds the object through the
     // record's object field and forwards to the virtual operation of that name.
-    static std::intptr_t dispatchEffectClass(AEffect* e, std::int32_t opcode, std::int32_t index,
+    static std::intptr_t VSTCALLBACK dispatchEffectClass(AEffect* e, std::int32_t opcode, std::int32_t index,
                                              std::intptr_t value, void* ptr, float opt);
-    static float getParameterClass(AEffect* e, std::int32_t index);
-    static void setParameterClass(AEffect* e, std::int32_t index, float value);
-    static void __processClassDeprecated(AEffect* e, float** inputs, float** outputs,
+    static float VSTCALLBACK getParameterClass(AEffect* e, std::int32_t index);
+    static void VSTCALLBACK setParameterClass(AEffect* e, std::int32_t index, float value);
+    static void VSTCALLBACK __processClassDeprecated(AEffect* e, float** inputs, float** outputs,
                                          std::int32_t sampleFrames);
-    static void processClassReplacing(AEffect* e, float** inputs, float** outputs, std::int32_t sampleFrames);
-    static void processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs,
+    static void VSTCALLBACK processClassReplacing(AEffect* e, float** inputs, float** outputs, std::int32_t sampleFrames);
+    static void VSTCALLBACK processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs,
                                             std::int32_t sampleFrames);
 
     /// Calls the host with this effect's record; 0 without a callback.

@@ -4,7 +4,7 @@
 
 #define SORVELT_EXPORT __attribute__((visibility("default")))
 
-extern "C" SORVELT_EXPORT AEffect* VSTPluginMain(HostCallback hostCallback)
+extern "C" SORVELT_EXPORT AEffect* VSTCALLBACK VSTPluginMain(HostCallback hostCallback)
 {
     // Without a callback the host's version cannot be asked; such a host is not
     // one this interface serves.
@@ -24,6 +24,6 @@ extern "C" SORVELT_EXPORT AEffect* VSTPluginMain(HostCallback hostCallback)
 #ifdef __ELF__
 /// The same function under the old name, without defining a C++ main. Where the
 /// symbol is not an ELF one (a DLL), the export list names it instead.
-extern "C" SORVELT_EXPORT AEffect* VSTPluginMainAlias(HostCallback hostCallback) __asm__("main")
+extern "C" SORVELT_EXPORT AEffect* VSTCALLBACK VSTPluginMainAlias(HostCallback hostCallback) __asm__("main")
     __attribute__((alias("VSTPluginMain")));
 #endif
