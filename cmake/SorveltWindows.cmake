@@ -78,7 +78,7 @@ function(sorvelt_add_windows_tests)
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE ${W_LIBS} sorvelt_win_test_support
-      GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+      GTest::gtest GTest::gtest_main Threads::Threads)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     target_compile_options(${name} PRIVATE ${W_COMPILE_OPTIONS})
     set(labels unit)
