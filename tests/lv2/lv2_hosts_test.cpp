@@ -83,7 +83,7 @@ std::string printed(float value)
 TEST_F(Lv2Hosts, LsFindsTheBundle)
 {
     BundlePath bundle;
-    const Outcome ls = run("lv2ls");
+    const Outcome ls = run(host("lv2ls"));
     ASSERT_EQ(ls.status, 0) << ls.err;
     EXPECT_NE(ls.out.find(kUri + "\n"), std::string::npos) << ls.out;
 }
@@ -91,7 +91,7 @@ TEST_F(Lv2Hosts, LsFindsTheBundle)
 TEST_F(Lv2Hosts, InfoDescribesThePortsAsTheEffectDoesWithoutWarnings)
 {
     BundlePath bundle;
-    const Outcome info = run("lv2info " + kUri);
+    const Outcome info = run(host("lv2info " + kUri));
     ASSERT_EQ(info.status, 0) << info.err;
     EXPECT_EQ(info.err, "") << "lilv complained about the bundle";
     EXPECT_NE(info.out.find("Name:              Sorvelt"), std::string::npos);
@@ -139,7 +139,7 @@ TEST_F(Lv2Hosts, InfoSerialisesTheUnits)
 {
     BundlePath bundle;
     ScratchDir scratch;
-    const Outcome info = run("lv2info -p '" + scratch / "sorvelt.ttl" + "' " + kUri);
+    const Outcome info = run(host("lv2info -p '" + scratch / "sorvelt.ttl" + "' " + kUri));
     ASSERT_EQ(info.status, 0) << info.err;
     std::ifstream file(scratch / "sorvelt.ttl");
     std::stringstream text;
@@ -240,9 +240,10 @@ TEST_P(Lv2Apply, EqualsTheVstRenderBitForBit)
             vstOut + "' --format " + c.format + " --azimuth " + c.azimuth + " --elevation " + c.elevation +
             " --width " + c.width + " --gain " + c.gain);
     ASSERT_EQ(render.status, 0) << render.err;
-    const Outcome apply = run("lv2apply -i '" + applied + "' -o '" + lv2Out + "' -c azimuth " + c.azimuth +
-                              " -c elevation " + c.elevation + " -c width " + c.width + " -c input_format " +
-                              std::to_string(c.formatStep) + " -c gain " + c.gain + " " + kUri);
+    const Outcome apply =
+        run(host("lv2apply -i '" + applied + "' -o '" + lv2Out + "' -c azimuth " + c.azimuth +
+                 " -c elevation " + c.elevation + " -c width " + c.width + " -c input_format " +
+                 std::to_string(c.formatStep) + " -c gain " + c.gain + " " + kUri));
     ASSERT_EQ(apply.status, 0) << apply.err;
 
     int vstChannels = 0, lv2Channels = 0;
