@@ -1,7 +1,7 @@
 // The UI in a real host on a real display: jalv.gtk3 on a private JACK server (dummy
 // driver) embeds the bundle's X11 UI. Its window must show what the editor draws
-// off-screen, and an xdotool drag on the azimuth knob must reach the host's plug-in:
-// a sine played into the instance comes out panned hard right after the drag.
+// off-screen at the value the host set, and an xdotool drag on the azimuth knob must reach the host's
+// plug-in: a sine played into the instance comes out panned hard right after the drag.
 #include "tests/lv2/lv2_hosts.h"
 
 #include <X11/Xlib.h>
@@ -115,10 +115,11 @@ std::vector<unsigned char> screenshotRgb(Window window, const ScratchDir& scratc
     return rgb;
 }
 
-/// The VST build's editor at its defaults, drawn off-screen, as 8-bit RGB.
-std::vector<unsigned char> offscreenEditorRgb()
+/// The VST build's editor drawn off-screen, as 8-bit RGB, with one parameter set.
+std::vector<unsigned char> offscreenEditorRgb(int parameter, float value)
 {
     editortest::EditorHost host;
+    host.set(parameter, value);
     std::vector<unsigned char> rgb;
     if (!host.openEditor()) return rgb;
     for (std::uint32_t bgra : editortest::drawFrame(host.frame()).pixels)
@@ -178,7 +179,9 @@ protected:
 
 TEST_F(JalvX11, ShowsTheEditorAndADragMovesTheHostsControl)
 {
-    Child jalv({"jalv.gtk3", "--jack-name", "sorvelt", "--exact-jack-name", kUri});
+    // The host starts with the elevation at 45 degrees: the UI learns it from the host's port event.
+    Child jalv(
+        {"jalv.gtk3", "--jack-name", "sorvelt", "--exact-jack-name", "--control", "elevation=45", kUri});
     Window editor = 0;
     {
         std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(nullptr), XCloseDisplay);
@@ -191,9 +194,9 @@ TEST_F(JalvX11, ShowsTheEditorAndADragMovesTheHostsControl)
     ASSERT_TRUE(jalv.alive());
     const std::string window = std::to_string(editor);
 
-    // The picture: what the editor draws off-screen at the effect's defaults, once painted.
+    // The picture: what the editor draws off-screen at that elevation, once painted.
     ScratchDir scratch;
-    const std::vector<unsigned char> expected = offscreenEditorRgb();
+    const std::vector<unsigned char> expected = offscreenEditorRgb(SourceElevation, 0.75f);
     ASSERT_EQ(expected.size(), 420u * 200u * 3u);
     std::vector<unsigned char> shot;
     int width = 0, height = 0;
@@ -218,7 +221,7 @@ TEST_F(JalvX11, ShowsTheEditorAndADragMovesTheHostsControl)
     double leftBefore = 0, rightBefore = 0;
     ASSERT_TRUE(record("before.wav", leftBefore, rightBefore));
     ASSERT_GT(leftBefore, 0.0) << "nothing came through the plug-in";
-    // In front, UHJ's left and right carry the same energy.
+    // In front (at any elevation), UHJ's left and right carry the same energy.
     EXPECT_NEAR(rightBefore / leftBefore, 1.0, 0.2);
 
     // Azimuth knob (centre 218, 73): 50 pixels to the right in linear mode is +0.25,
