@@ -3,10 +3,6 @@
 # The top CMakeLists.txt includes this in place of the Linux targets.
 enable_language(RC)
 
-# The one switch until the toolkit has its Windows platform half: sorvelt.dll without
-# its editor (flags 0x1010, every editor request answers 0).
-option(SORVELT_WINDOWS_NO_EDITOR "Build sorvelt.dll without its editor" ON)
-
 # Target libraries: zlib from libz-mingw-w64-dev, libpng as build-windows.sh built it
 # for this target under deps/prefix. Both static (the toolchain asks for libz.a).
 find_package(ZLIB REQUIRED)
@@ -16,18 +12,25 @@ foreach(dir plugin effect)
   add_subdirectory(${dir})
 endforeach()
 
-# The toolkit's Windows platform half: the child window, its class and messages, time,
-# the msimg32 entry points and the "PNG" resources.
-file(GLOB win_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/gui/win/*.cpp)
-add_library(sorvelt_gui_win STATIC ${win_sources})
-target_include_directories(sorvelt_gui_win PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(sorvelt_gui_win PUBLIC user32 gdi32 ole32 shell32 uuid)
-if(SORVELT_WINDOWS_NO_EDITOR)
-  add_library(sorvelt_editor STATIC ${PROJECT_SOURCE_DIR}/editor/none/createeditor.cpp)
-  target_include_directories(sorvelt_editor PUBLIC ${PROJECT_SOURCE_DIR})
-else()
-  message(FATAL_ERROR "The toolkit has no Windows platform half yet: keep SORVELT_WINDOWS_NO_EDITOR on")
-endif()
+# The toolkit: the portable half with the GDI drawing backend and the "PNG" resources as
+# its image source (sorvelt_gui), the windows and time of Windows (sorvelt_gui_win), and the
+# scripted platform for tests (sorvelt_gui_headless).
+file(GLOB gui_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/gui/*.cpp)
+add_library(sorvelt_gui STATIC ${gui_sources} ${PROJECT_SOURCE_DIR}/plugin/aeffguieditor.cpp
+  ${PROJECT_SOURCE_DIR}/gui/win/gdibackend.cpp ${PROJECT_SOURCE_DIR}/gui/win/win32resources.cpp)
+target_include_directories(sorvelt_gui PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(sorvelt_gui PUBLIC sorvelt_plugin PNG::PNG ZLIB::ZLIB gdi32 user32)
+
+# Objects, not an archive: the portable half asks for createPlatform, which only these define.
+add_library(sorvelt_gui_win OBJECT ${PROJECT_SOURCE_DIR}/gui/win/win32window.cpp
+  ${PROJECT_SOURCE_DIR}/gui/win/win32platform.cpp ${PROJECT_SOURCE_DIR}/gui/win/blendfunctions.cpp)
+target_link_libraries(sorvelt_gui_win PUBLIC sorvelt_gui user32 gdi32 ole32 shell32 uuid)
+
+file(GLOB headless_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/gui/headless/*.cpp)
+add_library(sorvelt_gui_headless OBJECT ${headless_sources})
+target_link_libraries(sorvelt_gui_headless PUBLIC sorvelt_gui)
+
+add_subdirectory(editor)
 
 # build-winNN/sorvelt.dll: the exports from the module-definition file, the bitmaps as
 # "PNG" resources from the resource script, everything else linked in statically.
@@ -38,7 +41,7 @@ add_library(sorvelt SHARED ${PROJECT_SOURCE_DIR}/plugin/entry.cpp ${PROJECT_SOUR
   ${PROJECT_SOURCE_DIR}/resources/sorvelt.rc)
 set_target_properties(sorvelt PROPERTIES PREFIX "" OUTPUT_NAME sorvelt
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR} ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
-target_link_libraries(sorvelt PRIVATE sorvelt_effect sorvelt_plugin)
+target_link_libraries(sorvelt PRIVATE sorvelt_effect sorvelt_plugin sorvelt_editor sorvelt_gui_win)
 target_include_directories(sorvelt PRIVATE ${PROJECT_SOURCE_DIR})
 # A host's plug-in folder takes the DLL as it is.
 install(TARGETS sorvelt RUNTIME DESTINATION . LIBRARY DESTINATION .)
@@ -100,19 +103,16 @@ sorvelt_add_windows_tests(SOURCES ${plugin_tests} LIBS sorvelt_plugin)
 
 # The engine is linked in as well, to compare the DLL's audio with it bit for bit.
 sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/plugin/win/dll_entry_test.cpp
-  LIBS sorvelt_effect sorvelt_editor COMPILE_OPTIONS -ffp-contract=off -fno-tree-slp-vectorize)
+  LIBS sorvelt_effect sorvelt_editor sorvelt_gui_headless COMPILE_OPTIONS -ffp-contract=off -fno-tree-slp-vectorize)
 add_dependencies(dll_entry_test sorvelt)
+# The effect built into the test has the DLL's bitmaps too, so its editor has the same size.
+target_sources(dll_entry_test PRIVATE ${PROJECT_SOURCE_DIR}/resources/sorvelt.rc)
 target_compile_definitions(dll_entry_test PRIVATE
-  SORVELT_DLL_PATH="$<TARGET_FILE:sorvelt>" SORVELT_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-  SORVELT_WITHOUT_EDITOR=$<BOOL:${SORVELT_WINDOWS_NO_EDITOR}>)
+  SORVELT_DLL_PATH="$<TARGET_FILE:sorvelt>" SORVELT_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
-# The effect, with the same bit-exact engine tests as on Linux. sorvelt_test needs the
-# toolkit's editor base, which needs a drawing platform.
+# The effect, with the same bit-exact engine tests as on Linux.
 file(GLOB effect_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/effect/*_test.cpp)
-if(SORVELT_WINDOWS_NO_EDITOR)
-  list(FILTER effect_tests EXCLUDE REGEX "/sorvelt_test\\.cpp$")
-endif()
-sorvelt_add_windows_tests(SOURCES ${effect_tests} LIBS sorvelt_effect sorvelt_editor
+sorvelt_add_windows_tests(SOURCES ${effect_tests} LIBS sorvelt_effect sorvelt_editor sorvelt_gui_headless
   COMPILE_OPTIONS -ffp-contract=off -fno-tree-slp-vectorize)
 
 # The toolkit's value types; the rest of the toolkit draws with cairo.
@@ -121,3 +121,10 @@ sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/gui/geometry_test.
 # The Windows child window and its messages, on a real X server through Wine.
 sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/gui/win/win32window_x11_test.cpp
   LIBS sorvelt_gui_win)
+
+# The editor in a real child window of a small host, driven with xdotool: the plug-in's own
+# code linked in, with the bitmaps bound into the test program as they are into the DLL.
+sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/gui/win/editor_win_x11_test.cpp
+  LIBS sorvelt_effect sorvelt_editor sorvelt_gui_win)
+target_sources(editor_win_x11_test PRIVATE ${PROJECT_SOURCE_DIR}/plugin/entry.cpp
+  ${PROJECT_SOURCE_DIR}/resources/sorvelt.rc)

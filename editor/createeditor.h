@@ -1,5 +1,5 @@
 // createEditor: the effect's editor, chosen at link time. sorvelt_editor builds the
-// UHJeditor; a build without a toolkit platform half links editor/none instead.
+// UHJeditor on every platform that has a toolkit platform half.
 #pragma once
 
 class AEffGUIEditor;

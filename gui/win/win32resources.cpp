@@ -8,6 +8,14 @@
 namespace VSTGUI
 {
 
+HMODULE win::ownModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&win::ownModule), &module);
+    return module;
+}
+
 ResourceBytes findPngResource(long id)
 {
     // Of the module we are linked into (the plug-in DLL), not of the host's program.

@@ -41,7 +41,8 @@ if [ "$arch" = i686 ]; then
            __ZN11AudioEffect21processClassReplacingEP7AEffectPPfS3_i
            __ZN11AudioEffect27processClassDoubleReplacingEP7AEffectPPdS3_i)
   for symbol in "${symbols[@]}"; do
-    code=$("$objdump" -d --no-show-raw-insn --disassemble="$symbol" "$dll" | sed -n "/<$symbol>:/,\$p")
+    # The function alone: its listing ends at the blank line before the next symbol.
+    code=$("$objdump" -d --no-show-raw-insn --disassemble="$symbol" "$dll" | sed -n "/<$symbol>:/,/^\$/p")
     grep -Eq '[[:space:]]ret[[:space:]]*$' <<<"$code" || fail "$symbol: not found, or no plain ret"
     if grep -Eq '[[:space:]]ret[[:space:]]+\$' <<<"$code"; then fail "$symbol pops its own arguments (not cdecl)"; fi
   done

@@ -85,18 +85,11 @@ TEST_F(DllEntry, CreatesAnInstanceThatAnswersAndCloses)
     EXPECT_NE(e->object, nullptr);
 
     ERect* rect = nullptr;
-#if SORVELT_WITHOUT_EDITOR
-    EXPECT_EQ(e->flags, 0x1010);
-    EXPECT_EQ(dispatch(e, effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(rect, nullptr);
-    EXPECT_EQ(dispatch(e, effEditOpen), 0);
-#else
     EXPECT_EQ(e->flags, 0x1011);
     ASSERT_EQ(dispatch(e, effEditGetRect, 0, 0, &rect), 1);
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->right - rect->left, 420);
     EXPECT_EQ(rect->bottom - rect->top, 200);
-#endif
 
     // The Windows answers of the deprecated requests.
     EXPECT_EQ(dispatch(e, effIdentify), 0x4E764566);
@@ -162,7 +155,21 @@ TEST_F(DllEntry, EveryRequestAnswersAsTheTestedEffect)
         out = &out;
         const std::intptr_t referenceAnswer = r->dispatcher(r, opcode, 2, value, referenceText, 48000.0f);
         EXPECT_EQ(dllAnswer, referenceAnswer);
-        EXPECT_STREQ(dllText, referenceText);
+        if (opcode == effEditGetRect)
+        {
+            // The answer is each editor's own rectangle: the same numbers at different places.
+            ERect* dllRect = nullptr;
+            ERect* referenceRect = nullptr;
+            std::memcpy(&dllRect, dllText, sizeof dllRect);
+            std::memcpy(&referenceRect, referenceText, sizeof referenceRect);
+            ASSERT_NE(dllRect, nullptr);
+            ASSERT_NE(referenceRect, nullptr);
+            EXPECT_EQ(std::memcmp(dllRect, referenceRect, sizeof(ERect)), 0);
+        }
+        else
+        {
+            EXPECT_STREQ(dllText, referenceText);
+        }
         EXPECT_EQ(dllCleared, out == nullptr);
     }
     EXPECT_EQ(dispatch(e, effClose), 1);
