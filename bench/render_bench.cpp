@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -148,8 +149,34 @@ void filesOnlyBFormatToFlac(benchmark::State& state)
     perFrameCounters(state, total);
 }
 
-/// The B-Format noise encoded to 24-bit FLAC, each run followed by the file work alone;
-/// ratio_to_files is the render's total time over the file work's.
+/// Median of the ratios of paired runs: on a shared machine a burst of other work spoils a pair,
+/// not the figure.
+double medianOf(std::vector<double> values)
+{
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : 0.5 * (values[middle - 1] + values[middle]);
+}
+
+/// Times `job` and `other` one right after the other, in turns of order so that neither always
+/// finds the caches warm; counts `job`'s time and keeps the ratio of the pair. False on failure.
+bool timePair(benchmark::State& state, const std::function<double()>& job,
+              const std::function<double()>& other, double& total, std::vector<double>& ratios)
+{
+    const bool otherFirst = ratios.size() % 2 == 1;
+    const double before = otherFirst ? other() : 0;
+    const double seconds = job();
+    const double after = otherFirst ? before : other();
+    if (seconds < 0 || after < 0) return false;
+    state.SetIterationTime(seconds);
+    total += seconds;
+    ratios.push_back(seconds / after);
+    return true;
+}
+
+/// The B-Format noise encoded to 24-bit FLAC, each run paired with the file work alone;
+/// ratio_to_files is the median of the pairs' ratios.
 void encodeBFormatToFlac(benchmark::State& state)
 {
     const std::filesystem::path folder = workFolder();
@@ -158,22 +185,18 @@ void encodeBFormatToFlac(benchmark::State& state)
     options.input = (folder / "bformat.wav").string();
     options.output = (folder / "encoded.flac").string();
     options.threaded = state.range(0) != 0;
-    double renderSeconds = 0, fileSeconds = 0;
+    double total = 0;
+    std::vector<double> ratios;
     for (auto _ : state)
-    {
-        const double seconds = timedRender(options);
-        const double files = filesOnly(folder / "bformat.wav", folder / "files.flac");
-        if (seconds < 0 || files < 0)
+        if (!timePair(
+                state, [&] { return timedRender(options); },
+                [&] { return filesOnly(folder / "bformat.wav", folder / "files.flac"); }, total, ratios))
         {
             state.SkipWithError("the render failed (is the plug-in built?)");
             break;
         }
-        state.SetIterationTime(seconds);
-        renderSeconds += seconds;
-        fileSeconds += files;
-    }
-    perFrameCounters(state, renderSeconds);
-    if (fileSeconds > 0) state.counters["ratio_to_files"] = renderSeconds / fileSeconds;
+    perFrameCounters(state, total);
+    state.counters["ratio_to_files"] = medianOf(ratios);
 }
 
 void encodeStereo(benchmark::State& state)
@@ -201,8 +224,9 @@ void encodeStereo(benchmark::State& state)
     perFrameCounters(state, total);
 }
 
-/// The four-channel file decoded as 4-channel UHJ, each run followed by encoding the same file
-/// (as B-Format) to the same type of output; ratio_to_encoding is decoding's time over encoding's.
+/// The four-channel file decoded as 4-channel UHJ, each run paired with encoding the same file (as
+/// B-Format) to the same type of output; ratio_to_encoding is the median of decoding's time over
+/// encoding's.
 void decodeFourChannels(benchmark::State& state)
 {
     const std::filesystem::path folder = workFolder();
@@ -212,22 +236,18 @@ void decodeFourChannels(benchmark::State& state)
     decode.output = (folder / "decoded.wav").string();
     encode.output = (folder / "encoded.wav").string();
     encode.plugin = SORVELT_PLUGIN_FILE;
-    double decodeSeconds = 0, encodeSeconds = 0;
+    double total = 0;
+    std::vector<double> ratios;
     for (auto _ : state)
-    {
-        const double seconds = timedRender(decode);
-        const double encoding = timedRender(encode);
-        if (seconds < 0 || encoding < 0)
+        if (!timePair(
+                state, [&] { return timedRender(decode); }, [&] { return timedRender(encode); }, total,
+                ratios))
         {
             state.SkipWithError("the render failed (is the plug-in built?)");
             break;
         }
-        state.SetIterationTime(seconds);
-        decodeSeconds += seconds;
-        encodeSeconds += encoding;
-    }
-    perFrameCounters(state, decodeSeconds);
-    if (encodeSeconds > 0) state.counters["ratio_to_encoding"] = decodeSeconds / encodeSeconds;
+    perFrameCounters(state, total);
+    state.counters["ratio_to_encoding"] = medianOf(ratios);
 }
 
 /// The processing alone, no files: the plug-in's processReplacing (0) or the decoder (1) on
