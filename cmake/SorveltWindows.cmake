@@ -115,8 +115,15 @@ file(GLOB effect_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/effect/*_te
 sorvelt_add_windows_tests(SOURCES ${effect_tests} LIBS sorvelt_effect sorvelt_editor sorvelt_gui_headless
   COMPILE_OPTIONS -ffp-contract=off -fno-tree-slp-vectorize)
 
-# The toolkit's value types; the rest of the toolkit draws with cairo.
-sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/gui/geometry_test.cpp)
+# The toolkit's suites, the same sources as on Linux: here the drawing goes through GDI, so the
+# rules both backends share are checked against both.
+file(GLOB gui_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/gui/*_test.cpp)
+list(FILTER gui_tests EXCLUDE REGEX "_x11_test\\.cpp$")
+sorvelt_add_windows_tests(SOURCES ${gui_tests} LIBS sorvelt_gui sorvelt_gui_headless)
+foreach(src ${gui_tests})
+  get_filename_component(name ${src} NAME_WE)
+  target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/resources/sorvelt.rc)
+endforeach()
 
 # The Windows child window and its messages, on a real X server through Wine.
 sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/gui/win/win32window_x11_test.cpp

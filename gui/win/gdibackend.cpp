@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "gui/drawbackend.h"
@@ -28,6 +29,25 @@ POINT pointAtAngle(const CRect& r, double degrees)
     // Far outside the ellipse, on the ray: GDI only takes the direction.
     return POINT{static_cast<LONG>(std::lround(cx + std::cos(a) * (r.width() + 1) * 4)),
                  static_cast<LONG>(std::lround(cy - std::sin(a) * (r.height() + 1) * 4))};
+}
+
+/// 8-bit text as the toolkit hands it over: UTF-8 when it is valid UTF-8, else Windows-1252
+/// (what the ANSI calls would read), so a stray Latin-1 byte is still a character.
+std::wstring toWide(const char* text)
+{
+    const int length = static_cast<int>(std::strlen(text));
+    if (length == 0) return {};
+    UINT codePage = CP_UTF8;
+    int count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, length, nullptr, 0);
+    if (count <= 0)
+    {
+        codePage = 1252;
+        count = MultiByteToWideChar(codePage, 0, text, length, nullptr, 0);
+    }
+    if (count <= 0) return {};
+    std::wstring wide(static_cast<size_t>(count), L'\0');
+    MultiByteToWideChar(codePage, codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, text, length, wide.data(), count);
+    return wide;
 }
 
 class GdiBackend final : public DrawBackend
@@ -182,8 +202,10 @@ public:
 
     long textWidth(const char* text) override
     {
+        if (!text) return 0;
+        const std::wstring wide = toWide(text);
         SIZE extent{};
-        if (!text || !GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &extent)) return 0;
+        if (!GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent)) return 0;
         return extent.cx;
     }
 
@@ -204,7 +226,8 @@ public:
                            baseline + metrics.tmDescent + 1);
         const CRect area = prepare(bounds);
         if (area.isEmpty()) return;
-        TextOutA(dc, static_cast<int>(x), static_cast<int>(baseline), text, static_cast<int>(std::strlen(text)));
+        const std::wstring wide = toWide(text);
+        TextOutW(dc, static_cast<int>(x), static_cast<int>(baseline), wide.c_str(), static_cast<int>(wide.size()));
         GdiFlush();
         // Glyph edges may come in grey: their coverage is the source's opacity.
         for (long y = area.top; y < area.bottom; ++y)
