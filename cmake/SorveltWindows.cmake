@@ -92,6 +92,10 @@ function(sorvelt_add_windows_tests)
     endif()
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     set_tests_properties(${name} PROPERTIES LABELS ${labels})
+    if(labels STREQUAL "x11")
+      # One pointer on the display: a test's gestures must not land in another's windows.
+      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK x11_display)
+    endif()
   endforeach()
 endfunction()
 

@@ -12,7 +12,7 @@ sudo=""
 
 packages=(cmake dpkg-dev g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 libz-mingw-w64-dev
-          googletest wine64 fonts-liberation xvfb)
+          googletest wine64 fonts-liberation xvfb x11-utils xdotool)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -8,6 +8,15 @@ cd "$root"
 
 "$root/scripts/build-windows.sh" --target all
 
+# The editor's real-window tests need an X server; run alone, the script starts its own.
+xvfb_pid=""
+if [ -z "${DISPLAY:-}" ]; then
+  display=":$(( 90 + RANDOM % 100 ))"
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY="$display"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+fi
 # One Wine session for the whole run, its services started here with their output
 # going nowhere: a service started by a test would hold that test's output open and
 # ctest would wait for it. The prefix is the one the test programs' wrapper uses.
@@ -18,7 +27,7 @@ quiet "$root/cmake/wine64-run.sh" cmd.exe /c exit # creates the prefix the first
 quiet "$wineserver" -w
 quiet "$wineserver" -p
 quiet "$root/cmake/wine64-run.sh" cmd.exe /c exit
-trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
+trap '"$wineserver" -k >/dev/null 2>&1 || true; [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
 
 status=0
 echo "== Windows 64-bit (wine64)"
