@@ -393,8 +393,10 @@ long CAnimKnob::sourceOffsetY(float v) const
 {
     if (!(v >= 0.f)) return 0; // below zero, and NaN, show the first frame
     const long total = subPixmaps > 1 && heightOfOneImage > 0 ? (subPixmaps - 1) * heightOfOneImage : 0;
-    const double f = inverseBitmap ? 1.0 - static_cast<double>(v) : static_cast<double>(v);
-    long y = truncatePixels(f * static_cast<double>(total));
+    // In single precision, as the float value times the integer total is: in double, half of
+    // the gain knob's whole percents would show the frame below the one their read-out names.
+    const float f = inverseBitmap ? 1.0f - v : v;
+    long y = truncatePixels(f * static_cast<float>(total));
     if (y >= total) return y; // only the last frame, or past the strip where the bitmap clips
     if (y < 0) return 0;
     // Round down to the start of the frame that holds y.

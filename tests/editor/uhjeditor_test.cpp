@@ -2,8 +2,11 @@
 // and parameters, the lifetime of controls and bitmaps across close and reopen.
 #include "tests/editor/editor_harness.h"
 
+#include <cstdlib>
+#include <set>
 #include <string>
 
+#include "effect/stringconvert.h"
 #include "plugin/aeffeditor.h"
 
 using namespace editortest;
@@ -270,6 +273,25 @@ TEST_F(UHJeditorTest, ReadoutsShowTheConvertedValues)
         const auto shown = drawAlone(host.frame(), display).region(size);
         EXPECT_EQ(shown, referenceReadout(host.frame(), size, row.text).region(size));
         EXPECT_NE(shown, referenceReadout(host.frame(), size, literalNothing).region(size));
+    }
+}
+
+TEST_F(UHJeditorTest, GainKnobShowsTheFrameItsReadoutNamesForEveryWholePercent)
+{
+    ASSERT_TRUE(host.openEditor());
+    auto* knob = dynamic_cast<CAnimKnob*>(host.control(kGainKnob));
+    ASSERT_NE(knob, nullptr);
+    // The frame is the whole part of value x 100 in single precision; these four whole
+    // percents fall just below it and show the frame before, as the knob has always drawn them.
+    const std::set<int> oneBelow = {39, 53, 59, 78};
+    for (int percent = 0; percent <= 100; ++percent)
+    {
+        host.set(Gain, static_cast<float>(percent) / 100.0f);
+        char text[32] = {};
+        percentStringConvert(knob->getValue(), text);
+        ASSERT_EQ(std::atoi(text), percent) << text;
+        const long frame = knob->sourceOffsetY() / 50;
+        EXPECT_EQ(frame, oneBelow.count(percent) ? percent - 1 : percent) << text;
     }
 }
 
