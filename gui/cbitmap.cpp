@@ -67,6 +67,9 @@ bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::ui
         return false;
     }
     png_set_user_limits(png, kMaxSide, kMaxSide);
+    // A reader demotes "benign" errors to warnings, among them a chunk longer than the limit,
+    // which libpng would then allocate whole: as errors they fail before any such allocation.
+    png_set_benign_errors(png, 0);
     png_set_read_fn(png, &reader, readFromMemory);
     png_read_info(png, info);
 

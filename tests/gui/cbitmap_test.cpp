@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "gui/cbitmap.h"
@@ -192,6 +195,45 @@ TEST(CBitmapPng, BrokenFilesFailCleanly)
     CBitmap empty;
     EXPECT_FALSE(empty.loadFromPNG(nullptr, 0));
     EXPECT_FALSE(empty.loadFromPNG(good.data(), 0));
+}
+
+/// The file from the hex text.
+Bytes fromHex(const std::string& hex)
+{
+    Bytes out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+/// The most address space this process has held at once, in bytes (0 where it cannot be read).
+std::size_t peakAddressSpace()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmPeak:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
+    return 0;
+}
+
+TEST(CBitmapPng, AChunkClaimingGigabytesFailsWithoutAskingForThem)
+{
+    if (peakAddressSpace() == 0) GTEST_SKIP() << "no /proc/self/status here";
+    // 45 bytes: a valid header, then an eXIf chunk that claims 0x7e000000 bytes of data.
+    const Bytes file = fromHex("89504e470d0a1a0a0000000d4948445200000001000000400800000000fe7a429c"
+                               "7e0000006558496603120203");
+    ASSERT_EQ(file.size(), 45u);
+    // In a child process, so that the peak measures this load alone: an allocation of the
+    // claimed size would raise it by gigabytes even though it is freed at once.
+    EXPECT_EXIT(
+        {
+            const std::size_t before = peakAddressSpace();
+            CBitmap bitmap;
+            const bool loaded = bitmap.loadFromPNG(file.data(), file.size());
+            const std::size_t grown = peakAddressSpace() - before;
+            std::exit(!loaded && !bitmap.isLoaded() && grown < (std::size_t{64} << 20) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(CBitmapResources, EmbeddedImagesLoadByNumberAndMissingOnesStayEmpty)
