@@ -121,6 +121,7 @@ void CFrame::release()
     if (released) return;
     released = true;
     openFlag = false;
+    keptInput.clear();
     if (modalView) removeView(modalView, false);
     modalView = nullptr;
     focusView = nullptr;
@@ -347,6 +348,28 @@ void CFrame::mouse(CDrawContext* context, CPoint& where, long buttons)
         CViewContainer::mouse(target, where, buttons);
     }
     --mouseDepth;
+    if (mouseDepth == 0) handleKeptInput();
+}
+
+void CFrame::handleKeptInput()
+{
+    // Each kept press is a click of its own: what comes during it is kept in turn and handled
+    // by this same loop, after it.
+    if (handlingKeptInput) return;
+    handlingKeptInput = true;
+    while (!keptInput.empty() && window && !released)
+    {
+        const KeptInput input = keptInput.front();
+        keptInput.erase(keptInput.begin());
+        CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
+        CPoint where(input.where);
+        if (input.press)
+            mouse(context, where, input.buttons);
+        else
+            onWheel(context, where, input.axis, input.distance);
+        context->forget();
+    }
+    handlingKeptInput = false;
 }
 
 long CFrame::onKeyDown(VstKeyCode& keyCode)
@@ -549,13 +572,30 @@ void CFrame::onPlatformPaint(const CRect& updateRect)
     context->forget();
 }
 
+namespace
+{
+// Wheel steps kept during one click: a wheel spun all through a long drag must not grow without end.
+constexpr std::size_t kMaxKeptInput = 64;
+} // namespace
+
 void CFrame::onPlatformMouseDown(const CPoint& where)
 {
-    // A control tracking the mouse pumps events; a second click must not start a nested drag.
-    if (mouseDepth > 0 || !window || released) return;
+    if (!window || released) return;
     // Declared before the context: the context flushes into the window as it goes.
     DispatchScope scope(*this);
     CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
+    if (mouseDepth > 0)
+    {
+        // A control tracking the mouse pumps events; a second click must not start a nested
+        // drag, nor be lost: one press waits for the click in progress, with its buttons as
+        // they are now.
+        const bool pressKept =
+            std::any_of(keptInput.begin(), keptInput.end(), [](const KeptInput& k) { return k.press; });
+        if (!pressKept && keptInput.size() < kMaxKeptInput)
+            keptInput.push_back(KeptInput{true, where, context->getMouseButtons()});
+        context->forget();
+        return;
+    }
     CPoint point(where);
     mouse(context, point, -1);
     context->forget();
@@ -563,10 +603,16 @@ void CFrame::onPlatformMouseDown(const CPoint& where)
 
 void CFrame::onPlatformWheel(const CPoint& where, int axis, float distance)
 {
-    if (mouseDepth > 0 || !window || released) return;
+    if (!window || released) return;
+    const CMouseWheelAxis wheelAxis = axis == 0 ? kHorizontalWheel : kVerticalWheel;
+    if (mouseDepth > 0)
+    {
+        if (keptInput.size() < kMaxKeptInput) keptInput.push_back(KeptInput{false, where, 0, wheelAxis, distance});
+        return;
+    }
     DispatchScope scope(*this);
     CDrawContext* context = new CDrawContext(this, window.get(), systemWindow);
-    onWheel(context, where, axis == 0 ? kHorizontalWheel : kVerticalWheel, distance);
+    onWheel(context, where, wheelAxis, distance);
     context->forget();
 }
 

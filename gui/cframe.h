@@ -162,8 +162,9 @@ public:
 
     /// The child window inside the host's window; null without a parent window.
     PlatformWindow* getPlatformWindow() const { return window.get(); }
-    /// Delivers the window's queued events: paint, clicks, wheel, destruction. Clicks that
-    /// arrive while a click is being handled (a control tracking the mouse) are dropped.
+    /// Delivers the window's queued events: paint, clicks, wheel, destruction. A press and the
+    /// wheel steps that arrive while a click is being handled (a control tracking the mouse
+    /// pumps events) are kept and handled after that click, in the order they came.
     void drainWindowEvents();
 
 protected:
@@ -188,8 +189,22 @@ protected:
     bool updatesDisabledFlag = false;
     CDrawContext* frameContext = nullptr;
 
+    /// A press or wheel step that came while a click was being handled.
+    struct KeptInput
+    {
+        bool press = false;
+        CPoint where;
+        long buttons = 0; // a press's buttons, read as it came (they are up by the time it is handled)
+        CMouseWheelAxis axis = kVerticalWheel;
+        float distance = 0;
+    };
+    /// Handles what came during the click that just ended, oldest first.
+    void handleKeptInput();
+
     std::unique_ptr<Platform> platform;
     std::unique_ptr<PlatformWindow> window;
+    std::vector<KeptInput> keptInput;
+    bool handlingKeptInput = false;
     int mouseDepth = 0;    // > 0 while a click is being handled (controls track the mouse inside it)
     int dispatchDepth = 0; // references the frame holds on itself while it dispatches
     bool released = false;

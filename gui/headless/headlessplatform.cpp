@@ -69,11 +69,12 @@ void HeadlessWindow::invalidate(const CRect& rect)
 
 void HeadlessWindow::drainEvents()
 {
-    // Events posted while draining wait for the next drain, as a real queue would.
-    std::deque<Event> batch;
-    batch.swap(events);
-    for (const Event& e : batch)
+    // One event at a time off the shared queue, as an X11 drain reads it: a drain nested in a
+    // dispatch (a control's drag pumping idle) goes on with what is still queued.
+    while (!events.empty())
     {
+        const Event e = events.front();
+        events.pop_front();
         switch (e.kind)
         {
         case Event::Paint:

@@ -76,13 +76,15 @@ public:
     long getMouseButtons() override { return platform.readMouseButtons(); }
     CPoint getPointerPosition() override { return platform.readPointerPosition(); }
 
-    // Events a test posts; drainEvents delivers them in order.
+    // Events a test posts; drainEvents delivers them in order, also those posted meanwhile.
     void postPaint(const CRect& rect);
     void postMouseDown(const CPoint& where);
     void postWheel(const CPoint& where, int axis, float distance);
     void postDestroy();
 
     void* getParent() const { return parent; }
+    /// The platform this window reads the mouse and the clock from (tests script it).
+    HeadlessPlatform& getPlatform() const { return platform; }
     int getWidth() const { return width; }
     int getHeight() const { return height; }
     const std::vector<CRect>& getInvalidated() const { return invalidated; }

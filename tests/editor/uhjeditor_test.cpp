@@ -7,6 +7,7 @@
 #include <string>
 
 #include "effect/stringconvert.h"
+#include "gui/headless/headlessplatform.h"
 #include "plugin/aeffeditor.h"
 
 using namespace editortest;
@@ -293,6 +294,27 @@ TEST_F(UHJeditorTest, GainKnobShowsTheFrameItsReadoutNamesForEveryWholePercent)
         const long frame = knob->sourceOffsetY() / 50;
         EXPECT_EQ(frame, oneBelow.count(percent) ? percent - 1 : percent) << text;
     }
+}
+
+TEST_F(UHJeditorTest, TwoClicksQueuedOnTheSwitchBothReachTheEffectInOrder)
+{
+    ASSERT_TRUE(host.openEditor());
+    auto* window = static_cast<HeadlessWindow*>(host.frame()->getPlatformWindow());
+    CRect size;
+    host.control(kFormatSwitch)->getViewSize(size);
+    const CPoint bottom(size.left + 5, size.bottom - 3), top(size.left + 5, size.top + 3);
+    // A busy host: both clicks are queued before its next idle. The first press's drag pumps
+    // idle, which reads the second press from the queue while the first is still handled.
+    window->getPlatform().scriptMouse({{kMouseLeftButton, bottom}, {kMouseLeftButton, top}});
+    window->postMouseDown(bottom);
+    window->postMouseDown(top);
+    hostEvents().clear();
+    host.dispatch(effEditIdle);
+    std::vector<float> automated;
+    for (const HostEvent& e : hostEvents())
+        if (e.opcode == audioMasterAutomate && e.index == InputFormat) automated.push_back(e.opt);
+    EXPECT_EQ(automated, (std::vector<float>{1.0f, 0.0f}));
+    EXPECT_EQ(host.control(kFormatSwitch)->getValue(), 0.0f);
 }
 
 TEST_F(UHJeditorTest, SwitchShowsTheNearestPositionWhileTheEffectFloors)

@@ -402,7 +402,7 @@ TEST(CFrame, WheelEventsReachTheChildUnderThePointer)
     EXPECT_EQ(view->lastAxis, kVerticalWheel);
 }
 
-TEST(CFrame, ClicksArrivingDuringAClickAreDropped)
+TEST(CFrame, APressAndWheelStepsArrivingDuringAClickFollowItInOrder)
 {
     HeadlessFrame h;
     struct Tracker : ProbeView
@@ -411,22 +411,34 @@ TEST(CFrame, ClicksArrivingDuringAClickAreDropped)
         void mouse(CDrawContext* context, CPoint& where, long buttons) override
         {
             ProbeView::mouse(context, where, buttons);
-            // A control tracking the mouse pumps the window; a second press is queued meanwhile.
-            if (clicks == 1)
-            {
-                window->postMouseDown(CPoint(5, 5));
-                getFrame()->drainWindowEvents();
-            }
+            seen.push_back("press " + std::to_string(where.x) + " " + std::to_string(buttons));
+            if (clicks > 1) return;
+            // A control tracking the mouse pumps the window; more input is queued meanwhile.
+            platform->setMouse({kMouseLeftButton | kModifierShift, CPoint(10, 10)});
+            window->postMouseDown(CPoint(10, 10));
+            window->postWheel(CPoint(10, 10), 1, 1.0f);
+            window->postMouseDown(CPoint(20, 20)); // a second press in the same click: too many
+            window->postWheel(CPoint(10, 10), 1, -1.0f);
+            getFrame()->drainWindowEvents();
+            platform->setMouse({0, CPoint(10, 10)}); // released before the kept press is handled
+            seen.push_back("click over");
+        }
+        bool onWheel(CDrawContext* context, const CPoint& where, CMouseWheelAxis axis, float distance) override
+        {
+            seen.push_back("wheel " + std::to_string(static_cast<int>(distance)));
+            return ProbeView::onWheel(context, where, axis, distance);
         }
         HeadlessWindow* window = nullptr;
+        HeadlessPlatform* platform = nullptr;
+        std::vector<std::string> seen;
     };
     auto* tracker = new Tracker(CRect(0, 0, 50, 50), kRedCColor);
     tracker->window = h.window;
+    tracker->platform = h.platform;
     h.frame->addView(tracker);
     h.click(CPoint(5, 5));
-    EXPECT_EQ(tracker->clicks, 1);
-    h.click(CPoint(5, 5));
-    EXPECT_EQ(tracker->clicks, 2);
+    const std::vector<std::string> expected = {"press 5 1", "click over", "press 10 9", "wheel 1", "wheel -1"};
+    EXPECT_EQ(tracker->seen, expected);
 }
 
 TEST(CFrame, SetSizeResizesTheWindowUnlessNothingChanges)
