@@ -93,9 +93,8 @@ void AEffGUIEditor::doIdleStuff()
         if (now < nextIdleTicks - 50) return;
     }
 
+    // The frame's idle drains the window's events (exposures queued during a drag among them).
     idle();
-    // Let the window paint what the server asked for meanwhile (exposures queued during a drag).
-    if (frame) frame->drainWindowEvents();
 
     nextIdleTicks = now + 100;
 
