@@ -131,7 +131,7 @@ std::intptr_t AudioEffect::dispatcher(std::int32_t opcode, std::int32_t index, s
         if (ptr) getParameterName(index, static_cast<char*>(ptr));
         break;
     case effGetVu:
-#ifndef SORVELT_MAC_FLAVOUR
+#if !SORVELT_MAC_FLAVOUR
         // Hosts of this deprecated request always got 0, whatever the meter read.
         static_cast<void>(getVu());
 #endif

@@ -151,7 +151,7 @@ std::intptr_t AudioEffectX::dispatcher(std::int32_t opcode, std::int32_t index, 
         return getNumMidiInputChannels();
     case effGetNumMidiOutputChannels:
         return getNumMidiOutputChannels();
-#ifndef SORVELT_MAC_FLAVOUR
+#if !SORVELT_MAC_FLAVOUR
     // Deprecated requests that Windows hosts still send; the Mac build leaves
     // them to the base, which answers 0.
     case effGetNumProgramCategories:

@@ -10,7 +10,7 @@ namespace
 {
 
 // One suite name per flavour, so both programs' tests are listed side by side.
-#ifdef SORVELT_MAC_FLAVOUR
+#if SORVELT_MAC_FLAVOUR
 constexpr bool kWindows = false;
 #define FLAVOUR_SUITE MacDeprecatedOpcodes
 #else
