@@ -20,8 +20,6 @@ long CControlListener::controlModifierClicked(CDrawContext*, CControl*, long)
 
 namespace
 {
-// X11 has no system-wide double-click setting; 400 ms is what desktops commonly use.
-constexpr long kPlatformDoubleClickInterval = 400;
 // Below this a slow double click would read as two clicks on every system.
 constexpr long kMinDoubleClickInterval = 250;
 } // namespace
@@ -29,7 +27,7 @@ constexpr long kMinDoubleClickInterval = 250;
 CControl::CControl(const CRect& size, CControlListener* listener, long tag, CBitmap* background)
     : CView(size), listener(listener), tag(tag), oldValue(1.f), defaultValue(0.5f), value(0.f), vmin(0.f),
       vmax(1.f), wheelInc(0.1f), lastTicks(-1),
-      delta(std::max(kPlatformDoubleClickInterval, kMinDoubleClickInterval)), backOffset(0, 0)
+      delta(kMinDoubleClickInterval), backOffset(0, 0)
 {
     setMouseEnabled(true);
     setTransparency(false);
@@ -197,6 +195,8 @@ bool CControl::isDoubleClick()
 {
     CFrame* frame = getFrame();
     const long now = frame ? static_cast<long>(frame->getTicks()) : 0;
+    // The system's interval, asked of the platform of the frame the control is in now.
+    if (frame) delta = std::max(static_cast<long>(frame->getDoubleClickTime()), kMinDoubleClickInterval);
     // Widened so that a tick count near the top of its range cannot overflow.
     if (lastTicks > 0 && static_cast<std::int64_t>(now) < static_cast<std::int64_t>(lastTicks) + delta)
     {
@@ -226,15 +226,6 @@ bool CControl::acceptPress(CDrawContext* context, long& button)
     if (!(button & kMouseLeftButton)) return false;
     if (modifierClickTaken(context, button)) return false;
     return !checkDefaultValue(context, button);
-}
-
-void CControl::drawBitmapFrom(CDrawContext* context, CBitmap* bitmap, const CPoint& source)
-{
-    CRect target = size;
-    if (getTransparency())
-        bitmap->drawTransparent(context, target, source);
-    else
-        bitmap->draw(context, target, source);
 }
 
 bool CControl::modifierClickTaken(CDrawContext* context, long button)

@@ -94,8 +94,6 @@ protected:
     /// tears the frame down from inside the drag's idle pump, and the drag must then stop at once
     /// without touching the frame or its context again.
     bool wasRemoved() const { return removedFromParent; }
-    /// Draws `bitmap` into the control's rectangle from `source`, keyed when the view is transparent.
-    void drawBitmapFrom(CDrawContext* context, CBitmap* bitmap, const CPoint& source);
     /// Truncates towards zero like a cast, but a value the owner set out of range
     /// (huge, infinite or NaN) gives a bounded pixel number instead of undefined behaviour.
     static long truncatePixels(double x);

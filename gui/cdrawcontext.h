@@ -216,4 +216,32 @@ private:
     long fontCreations = 0;
 };
 
+/// Adds (dx, dy) to a context's offset and screen offset for the guard's lifetime: a container
+/// shifts both while a child draws or takes input in the container's coordinates.
+class OffsetShift
+{
+public:
+    OffsetShift(CDrawContext* context_, long dx, long dy) : context(context_)
+    {
+        if (!context) return;
+        savedScreen = context->offsetScreen;
+        savedOffset = context->offset;
+        context->offsetScreen.offset(dx, dy);
+        context->offset.offset(dx, dy);
+    }
+    ~OffsetShift()
+    {
+        if (!context) return;
+        context->offsetScreen = savedScreen;
+        context->offset = savedOffset;
+    }
+    OffsetShift(const OffsetShift&) = delete;
+    OffsetShift& operator=(const OffsetShift&) = delete;
+
+private:
+    CDrawContext* context;
+    CPoint savedScreen;
+    CPoint savedOffset;
+};
+
 } // namespace VSTGUI

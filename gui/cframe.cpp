@@ -16,10 +16,6 @@ namespace VSTGUI
 namespace
 {
 
-// The interface's virtual key for tab and its shift modifier bit.
-constexpr std::uint8_t kVirtualKeyTab = 2;
-constexpr std::uint8_t kKeyModifierShift = 1;
-
 bool contains(const CView* ancestor, const CView* view)
 {
     for (const CView* v = view; v; v = v->getParentView())
@@ -201,6 +197,11 @@ bool CFrame::updatesDisabled(bool val)
     return previous;
 }
 
+uint32_t CFrame::getDoubleClickTime() const
+{
+    return platform ? platform->getDoubleClickTime() : 0;
+}
+
 long CFrame::getKnobMode() const
 {
     return AEffGUIEditor::getKnobMode();
@@ -378,8 +379,8 @@ long CFrame::onKeyDown(VstKeyCode& keyCode)
     long result = -1;
     if (focusView) result = focusView->onKeyDown(keyCode);
     if (result == -1 && modalView) result = modalView->onKeyDown(keyCode);
-    if (result == -1 && keyCode.virt == kVirtualKeyTab)
-        return advanceNextFocusView(focusView, (keyCode.modifier & kKeyModifierShift) != 0) ? 1 : -1;
+    if (result == -1 && keyCode.virt == kVstKeyTab)
+        return advanceNextFocusView(focusView, (keyCode.modifier & kVstModifierShift) != 0) ? 1 : -1;
     return result;
 }
 

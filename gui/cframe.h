@@ -116,6 +116,8 @@ public:
     virtual void idle();
     virtual void doIdleStuff();
     virtual uint32_t getTicks() const;
+    /// The platform's double-click interval in milliseconds (0 without a platform).
+    uint32_t getDoubleClickTime() const;
     virtual long getKnobMode() const;
 
     virtual bool setPosition(long x, long y);

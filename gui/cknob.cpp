@@ -21,13 +21,6 @@ constexpr float kDefaultStartAngle = 3.9269907f; // 5π/4: vmin at half past sev
 constexpr float kDefaultRangeAngle = -4.712389f; // 3π/2 clockwise
 constexpr float kLinearDragPixels = 200.f;       // pixels for the whole range
 
-// Virtual keys of the host's key record.
-constexpr unsigned char kVirtualKeyLeft = 11;
-constexpr unsigned char kVirtualKeyUp = 12;
-constexpr unsigned char kVirtualKeyRight = 13;
-constexpr unsigned char kVirtualKeyDown = 14;
-constexpr unsigned char kKeyModifierShift = 1;
-
 long insetForHandle(CBitmap* handle)
 {
     return static_cast<long>(handle->getWidth() * 0.5 + 2.5);
@@ -181,7 +174,7 @@ float CKnob::getZoomFactor() const
 void CKnob::draw(CDrawContext* context)
 {
     const float shown = currentValue();
-    if (CBitmap* bitmap = getBackground()) drawBitmapFrom(context, bitmap, offset);
+    if (CBitmap* bitmap = getBackground()) drawBitmap(context, bitmap, size, offset);
     drawHandle(context);
     markDrawn(shown);
 }
@@ -329,18 +322,18 @@ long CKnob::onKeyDown(VstKeyCode& keyCode)
     float steps;
     switch (keyCode.virt)
     {
-    case kVirtualKeyLeft:
-    case kVirtualKeyDown:
+    case kVstKeyLeft:
+    case kVstKeyDown:
         steps = -1.f;
         break;
-    case kVirtualKeyUp:
-    case kVirtualKeyRight:
+    case kVstKeyUp:
+    case kVstKeyRight:
         steps = 1.f;
         break;
     default:
         return -1;
     }
-    if (keyCode.modifier & kKeyModifierShift) steps *= 0.1f;
+    if (keyCode.modifier & kVstModifierShift) steps *= 0.1f;
     stepValue(nullptr, steps);
     return 1;
 }
@@ -407,7 +400,7 @@ void CAnimKnob::draw(CDrawContext* context)
 {
     // One reading of the value serves the picture, the handle point and the dirty rule.
     const float shown = currentValue();
-    if (CBitmap* bitmap = getBackground()) drawBitmapFrom(context, bitmap, CPoint(0, sourceOffsetY(shown)));
+    if (CBitmap* bitmap = getBackground()) drawBitmap(context, bitmap, size, CPoint(0, sourceOffsetY(shown)));
     pointForValue(shown, lastDrawnPoint);
     markDrawn(shown);
 }

@@ -129,7 +129,7 @@ void CParamDisplay::drawText(CDrawContext* context, char* string, CBitmap* newBa
     if (style & kNoDrawStyle) return;
 
     if (CBitmap* bitmap = newBack ? newBack : getBackground())
-        drawBitmapFrom(context, bitmap, backOffset);
+        drawBitmap(context, bitmap, size, backOffset);
     else if (!getTransparency())
     {
         context->setFillColor(backColor);

@@ -54,7 +54,7 @@ void CVerticalSwitch::draw(CDrawContext* context)
     if (CBitmap* bitmap = getBackground())
     {
         // A value outside 0..1 asks for a picture outside the strip; the bitmap clips that source.
-        drawBitmapFrom(context, bitmap,
+        drawBitmap(context, bitmap, size,
                        CPoint(0, truncatePixels(static_cast<double>(position(shown)) * heightOfOneImage)));
     }
     markDrawn(shown);

@@ -37,15 +37,16 @@ CView::~CView()
 
 void CView::draw(CDrawContext* context)
 {
-    if (background && context)
-    {
-        CRect rect(size);
-        if (transparency)
-            background->drawTransparent(context, rect, CPoint(0, 0));
-        else
-            background->draw(context, rect, CPoint(0, 0));
-    }
+    if (background && context) drawBitmap(context, background, size, CPoint(0, 0));
     setDirty(false);
+}
+
+void CView::drawBitmap(CDrawContext* context, CBitmap* bitmap, CRect rect, const CPoint& source) const
+{
+    if (transparency)
+        bitmap->drawTransparent(context, rect, source);
+    else
+        bitmap->draw(context, rect, source);
 }
 
 void CView::drawRect(CDrawContext* context, const CRect&)
@@ -135,9 +136,7 @@ CRect& CView::getMouseableArea(CRect& rect) const
 
 bool CView::hitTest(const CPoint& where, long)
 {
-    // Inclusive on every edge, unlike CRect::pointInside.
-    return where.x >= mouseableArea.left && where.x <= mouseableArea.right && where.y >= mouseableArea.top &&
-           where.y <= mouseableArea.bottom;
+    return mouseableArea.pointInsideInclusive(where);
 }
 
 void CView::setTransparency(bool val)
@@ -177,13 +176,8 @@ void CView::getMouseLocation(CDrawContext* context, CPoint& point)
     {
         CRect parentSize;
         parentView->getViewSize(parentSize);
-        const CPoint savedScreen = context->offsetScreen;
-        const CPoint savedOffset = context->offset;
-        context->offsetScreen.offset(parentSize.left, parentSize.top);
-        context->offset.offset(parentSize.left, parentSize.top);
+        OffsetShift shift(context, parentSize.left, parentSize.top);
         parentView->getMouseLocation(context, point);
-        context->offsetScreen = savedScreen;
-        context->offset = savedOffset;
         return;
     }
     context->getMouseLocation(point);

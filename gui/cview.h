@@ -102,6 +102,10 @@ public:
     void setParentFrame(CFrame* frame) { parentFrame = frame; }
 
 protected:
+    /// Draws `bitmap` into `rect` from `source`: keyed or blended when the view is transparent,
+    /// plainly otherwise.
+    void drawBitmap(CDrawContext* context, CBitmap* bitmap, CRect rect, const CPoint& source) const;
+
     CRect size;
     CRect mouseableArea;
     CFrame* parentFrame = nullptr;

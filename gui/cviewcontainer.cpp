@@ -15,43 +15,11 @@ namespace VSTGUI
 namespace
 {
 
-bool insideInclusive(const CRect& rect, const CPoint& p)
-{
-    return p.x >= rect.left && p.x <= rect.right && p.y >= rect.top && p.y <= rect.bottom;
-}
-
 CRect bounded(CRect rect, const CRect& by)
 {
     rect.bound(by);
     return rect;
 }
-
-/// Shifts a context's two offsets for the lifetime of the guard.
-class OffsetShift
-{
-public:
-    OffsetShift(CDrawContext* context, long dx, long dy) : context(context)
-    {
-        if (!context) return;
-        savedScreen = context->offsetScreen;
-        savedOffset = context->offset;
-        context->offsetScreen.offset(dx, dy);
-        context->offset.offset(dx, dy);
-    }
-    ~OffsetShift()
-    {
-        if (!context) return;
-        context->offsetScreen = savedScreen;
-        context->offset = savedOffset;
-    }
-    OffsetShift(const OffsetShift&) = delete;
-    OffsetShift& operator=(const OffsetShift&) = delete;
-
-private:
-    CDrawContext* context;
-    CPoint savedScreen;
-    CPoint savedOffset;
-};
 
 } // namespace
 
@@ -191,11 +159,8 @@ void CViewContainer::drawBackgroundRect(CDrawContext* context, CRect& rect)
         CRect oldClip;
         context->getClipRect(oldClip);
         context->setClipRect(bounded(rect, oldClip));
-        CRect whole(0, 0, background->getWidth(), background->getHeight());
-        if (transparency)
-            background->drawTransparent(context, whole, backgroundOffset);
-        else
-            background->draw(context, whole, backgroundOffset);
+        drawBitmap(context, background, CRect(0, 0, background->getWidth(), background->getHeight()),
+                   backgroundOffset);
         context->setClipRect(oldClip);
     }
     else if (!transparency)
@@ -272,12 +237,7 @@ void CViewContainer::draw(CDrawContext* context)
     CRect r(0, 0, size.right - size.left, size.bottom - size.top);
     target->setClipRect(bounded(r, clip));
     if (background)
-    {
-        if (transparency)
-            background->drawTransparent(target, r, backgroundOffset);
-        else
-            background->draw(target, r, backgroundOffset);
-    }
+        drawBitmap(target, background, r, backgroundOffset);
     else if (!transparency)
     {
         target->setFillColor(backgroundColor);
@@ -455,7 +415,7 @@ CView* CViewContainer::childAt(const CPoint& local) const
     {
         CRect area;
         entry->view->getMouseableArea(area);
-        if (insideInclusive(area, local)) return entry->view;
+        if (area.pointInsideInclusive(local)) return entry->view;
     }
     return nullptr;
 }

@@ -126,6 +126,10 @@ public:
     virtual std::uint32_t getDoubleClickTime() = 0;
 };
 
+/// The double-click interval where the system has no setting (X11, headless): what desktop
+/// toolkits use by default.
+inline constexpr std::uint32_t kCommonDoubleClickTime = 400;
+
 /// The platform a CFrame binds to. Chosen at link time: sorvelt_gui_x11 (Linux) or
 /// sorvelt_gui_win (Windows) defines it for the plug-in, sorvelt_gui_headless for tests and pictures. A frame may also be handed a
 /// platform object directly (tests inject a HeadlessPlatform they keep scripting).

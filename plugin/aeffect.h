@@ -314,6 +314,14 @@ struct VstKeyCode
     std::uint8_t modifier; // modifier bits
 };
 
+/// The virtual keys and the modifier bit of VstKeyCode that the toolkit reads.
+inline constexpr std::uint8_t kVstKeyTab = 2;
+inline constexpr std::uint8_t kVstKeyLeft = 11;
+inline constexpr std::uint8_t kVstKeyUp = 12;
+inline constexpr std::uint8_t kVstKeyRight = 13;
+inline constexpr std::uint8_t kVstKeyDown = 14;
+inline constexpr std::uint8_t kVstModifierShift = 1;
+
 // Structures of the interface that this plug-in passes through but never fills;
 // only pointers to them cross the dispatcher.
 struct VstEvents;

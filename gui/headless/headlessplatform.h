@@ -54,7 +54,7 @@ public:
 private:
     std::uint32_t ticks = 0;
     std::uint32_t slept = 0;
-    std::uint32_t doubleClickTime = 400;
+    std::uint32_t doubleClickTime = kCommonDoubleClickTime;
     MouseState current;
     std::deque<MouseState> script;
     bool scriptRunning = false;

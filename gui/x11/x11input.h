@@ -11,9 +11,6 @@
 namespace VSTGUI
 {
 
-/// X11 has no double-click setting; 400 ms is what desktop toolkits use by default.
-inline constexpr std::uint32_t kX11DoubleClickTime = 400;
-
 /// Maps an X11 state mask (Button1Mask ..., ShiftMask, ControlMask, Mod1Mask, Mod4Mask)
 /// to kMouseLeftButton ... kModifierSystem. Buttons 1, 2, 3 are left, middle, right.
 long buttonsFromX11State(unsigned int state);

@@ -22,7 +22,7 @@ public:
     }
     std::uint32_t getTicks() override { return monotonicTicks(); }
     void sleep(std::uint32_t milliseconds) override { sleepMilliseconds(milliseconds); }
-    std::uint32_t getDoubleClickTime() override { return kX11DoubleClickTime; }
+    std::uint32_t getDoubleClickTime() override { return kCommonDoubleClickTime; }
 };
 
 } // namespace

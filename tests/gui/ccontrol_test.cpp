@@ -140,6 +140,29 @@ TEST_F(ControlInFrame, TwoClicksWithinTheIntervalMakeADoubleClick)
     EXPECT_FALSE(control->isDoubleClick());
 }
 
+TEST_F(ControlInFrame, TheIntervalIsThePlatformsRaisedTo250)
+{
+    struct Case
+    {
+        std::uint32_t platform;
+        long interval;
+    };
+    const Case cases[] = {{100, 250}, {250, 250}, {400, 400}, {900, 900}};
+    long now = 10000;
+    for (const Case& c : cases)
+    {
+        frame.mouse().setDoubleClickTime(c.platform);
+        for (const long gap : {c.interval - 1, c.interval})
+        {
+            now += 100000;
+            frame.ticks = static_cast<std::uint32_t>(now);
+            EXPECT_FALSE(control->isDoubleClick());
+            frame.ticks = static_cast<std::uint32_t>(now + gap);
+            EXPECT_EQ(control->isDoubleClick(), gap < c.interval) << c.platform << " ms, gap " << gap;
+        }
+    }
+}
+
 TEST_F(ControlInFrame, IdlePumpsTheFrame)
 {
     control->doIdleStuff();
