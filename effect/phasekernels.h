@@ -4,6 +4,15 @@
 
 #include <cstdint>
 
+/// The instruction sets the engine has code for. Wider ones are used only when the
+/// processor (and the operating system) supports them; every level gives the same bits.
+enum class SimdLevel : std::uint8_t
+{
+    Scalar,
+    Sse2,
+    Avx2
+};
+
 namespace phasekernels
 {
 
@@ -46,11 +55,34 @@ using SingleFilter = void (*)(const Setup& setup, History& state, Scratch& scrat
 using DoubleFilter = void (*)(const Setup& setup, History& state, Scratch& scratch, const double* const* in,
                               float* const* out, int frames);
 
+/// The encoder's per-block panning gains and format index (0 Mono, 1 Stereo, 2 B-Format).
+struct UhjGains
+{
+    double s[2], da[2], db[2], ta[2], tb[2];
+    double q;
+    int format;
+};
+
+/// The encoder's pass (at most kChunk frames) on a network whose lanes are F0..F5: path A
+/// and B on input 0, A and B on input 1, A on inputs 2 and 3. Filters, mixes with `gains`
+/// and writes L, R, T, Q times the gain at `gain`, read for every sample. `gainInOutputs`
+/// says the gain may lie in an output buffer: then each read follows the writes before it.
+template <class Sample>
+using UhjEncode = void (*)(const Setup& setup, History& state, Scratch& scratch, const Sample* const* in,
+                           Sample* const* out, int frames, const UhjGains& gains, const float* gain,
+                           bool gainInOutputs);
+
+/// The encoder's pass rides along with the filters: one CPU check chooses both.
 struct Table
 {
     SingleFilter filterSingle;
     DoubleFilter filterDouble;
+    UhjEncode<float> encodeSingle;
+    UhjEncode<double> encodeDouble;
 };
+
+/// The table for a level this processor runs.
+const Table& tableFor(SimdLevel level);
 
 /// Plain C++, any processor.
 const Table& scalarTable();

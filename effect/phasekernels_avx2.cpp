@@ -86,9 +86,62 @@ inline VF narrow(VD a)
     return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(a.lo)), _mm256_cvtpd_ps(a.hi), 1);
 }
 
-#include "effect/phasekernels_impl.h"
+inline VF loadUF(const float* p)
+{
+    return _mm256_loadu_ps(p);
+}
+inline void storeUF(float* p, VF a)
+{
+    _mm256_storeu_ps(p, a);
+}
+inline VF loadInput(const float* p)
+{
+    return loadUF(p);
+}
+inline VF loadInput(const double* p)
+{
+    return narrow({_mm256_loadu_pd(p), _mm256_loadu_pd(p + 4)});
+}
+/// Rows become columns.
+inline void transpose8(VF& r0, VF& r1, VF& r2, VF& r3, VF& r4, VF& r5, VF& r6, VF& r7)
+{
+    const __m256 t0 = _mm256_unpacklo_ps(r0, r1), t1 = _mm256_unpackhi_ps(r0, r1);
+    const __m256 t2 = _mm256_unpacklo_ps(r2, r3), t3 = _mm256_unpackhi_ps(r2, r3);
+    const __m256 t4 = _mm256_unpacklo_ps(r4, r5), t5 = _mm256_unpackhi_ps(r4, r5);
+    const __m256 t6 = _mm256_unpacklo_ps(r6, r7), t7 = _mm256_unpackhi_ps(r6, r7);
+    const __m256 s0 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m256 s1 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m256 s2 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m256 s3 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m256 s4 = _mm256_shuffle_ps(t4, t6, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m256 s5 = _mm256_shuffle_ps(t4, t6, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m256 s6 = _mm256_shuffle_ps(t5, t7, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m256 s7 = _mm256_shuffle_ps(t5, t7, _MM_SHUFFLE(3, 2, 3, 2));
+    r0 = _mm256_permute2f128_ps(s0, s4, 0x20);
+    r1 = _mm256_permute2f128_ps(s1, s5, 0x20);
+    r2 = _mm256_permute2f128_ps(s2, s6, 0x20);
+    r3 = _mm256_permute2f128_ps(s3, s7, 0x20);
+    r4 = _mm256_permute2f128_ps(s0, s4, 0x31);
+    r5 = _mm256_permute2f128_ps(s1, s5, 0x31);
+    r6 = _mm256_permute2f128_ps(s2, s6, 0x31);
+    r7 = _mm256_permute2f128_ps(s3, s7, 0x31);
+}
+inline VF setF(float a, float b, float c, float d, float e, float f, float g, float h)
+{
+    return _mm256_setr_ps(a, b, c, d, e, f, g, h);
+}
+inline void storeOutput(float* p, VF a)
+{
+    _mm256_storeu_ps(p, a);
+}
+inline void storeOutput(double* p, VF a)
+{
+    const VD d = widen(a);
+    _mm256_storeu_pd(p, d.lo);
+    _mm256_storeu_pd(p + 4, d.hi);
+}
 
-constexpr phasekernels::Table kTable{&filterSingle, &filterDouble};
+#include "effect/phasekernels_impl.h"
 
 } // namespace phasekernels_avx2
 #pragma GCC pop_options

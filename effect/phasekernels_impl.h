@@ -1,121 +1,107 @@
-// The phase network's passes, written once over an eight-lane vector type. Each
-// instruction set's file includes this inside its own namespace after defining
-//   VF (eight floats), VD (eight doubles) and the operations used below,
-// so every copy is a distinct function and none can stand in for another at link time.
-// No library call may appear here: in the wider files it would be built for the wider set.
+// The phase network's passes and the encoder's fused pass, written once over an
+// eight-lane vector type. Each instruction set's file includes this inside its own
+// namespace after defining VF (eight floats), VD (eight doubles) and the operations used
+// below, so every copy is a distinct function and none can stand in for another at link
+// time. No library call may appear here: in the wider files it would be built for the
+// wider set, and the linker could hand that copy to any caller.
 
-/// Rows -9 .. frames-1 of u, and the new input histories, for one pass.
+/// Eight rows, one 8-sample load per lane, turned so each row is one frame of every lane.
+template <class Sample>
+inline void stageEightRows(const Sample* const* in, const int* shift, int r, float (*dst)[8])
+{
+    VF a = loadInput(in[0] + r + shift[0]), b = loadInput(in[1] + r + shift[1]);
+    VF c = loadInput(in[2] + r + shift[2]), d = loadInput(in[3] + r + shift[3]);
+    VF e = loadInput(in[4] + r + shift[4]), f = loadInput(in[5] + r + shift[5]);
+    VF g = loadInput(in[6] + r + shift[6]), h = loadInput(in[7] + r + shift[7]);
+    transpose8(a, b, c, d, e, f, g, h);
+    storeF(dst[0], a);
+    storeF(dst[1], b);
+    storeF(dst[2], c);
+    storeF(dst[3], d);
+    storeF(dst[4], e);
+    storeF(dst[5], f);
+    storeF(dst[6], g);
+    storeF(dst[7], h);
+}
+
+/// Rows -9 .. frames-1 of u, and the new input histories, for one pass. Every input of
+/// the pass is read here, before any output is written.
 template <class Sample>
 inline void stageInputs(const phasekernels::Setup& setup, phasekernels::History& state,
                         phasekernels::Scratch& scratch, const Sample* const* in, int frames)
 {
     using namespace phasekernels;
+    float(*u)[kLanes] = scratch.u + kInputRows; // u[r] is row r
+    // Row r holds x[r + s]: history rows before the pass, then the pass's own samples.
     for (int l = 0; l < kLanes; ++l)
     {
         const int s = setup.shift[l];
-        const Sample* x = in[l];
-        // Row r holds x[r + s]; history rows cover r + s < 0, the block the rest. The
-        // last row of a path B lane would be the next pass's first sample: no frame reads it.
-        for (int r = -kInputRows; r < frames; ++r)
-        {
-            const int i = r + s;
-            scratch.u[r + kInputRows][l] =
-                i < 0 ? state.x[i + kInputRows][l] : (i < frames ? static_cast<float>(x[i]) : 0.0f);
-        }
+        for (int r = -kInputRows; r < 0; ++r)
+            u[r][l] = r + s < 0 ? state.x[r + s + kInputRows][l] : static_cast<float>(in[l][0]);
     }
-    // The new histories: the last nine inputs, older ones from before the pass if it is short.
-    float next[kInputRows][kLanes];
-    for (int l = 0; l < kLanes; ++l)
-        for (int k = 0; k < kInputRows; ++k)
+    // Eight rows at a time where every lane has all eight samples, then the rest. The
+    // last row of a path B lane would be the next pass's first sample: no frame reads it.
+    int r = 0;
+    for (; r + 8 <= frames - 1; r += 8)
+        stageEightRows(in, setup.shift, r, u + r);
+    for (; r < frames; ++r)
+        for (int l = 0; l < kLanes; ++l)
         {
-            const int i = frames - kInputRows + k;
-            next[k][l] = i < 0 ? state.x[i + kInputRows][l] : static_cast<float>(in[l][i]);
+            const int i = r + setup.shift[l];
+            u[r][l] = i < frames ? static_cast<float>(in[l][i]) : 0.0f;
         }
+    // The new histories are the last nine inputs: x[i] sits in row i - s.
     for (int k = 0; k < kInputRows; ++k)
         for (int l = 0; l < kLanes; ++l)
-            state.x[k][l] = next[k][l];
+            state.x[k][l] = u[frames - kInputRows + k - setup.shift[l]][l];
+    // Path B's current input in double, for the double callback's newest term.
+    if constexpr (sizeof(Sample) == sizeof(double))
+        for (int l = 0; l < setup.lanes; ++l)
+            if (setup.shift[l])
+                for (int n = 0; n < frames; ++n)
+                    scratch.now[n][l] = in[l][n];
 }
 
-/// Copies the pass's outputs to the callers' buffers, after every input was read.
-inline void writeOutputs(const phasekernels::Setup& setup, const phasekernels::Scratch& scratch,
-                         float* const* out, int frames)
-{
-    for (int l = 0; l < setup.lanes; ++l)
-    {
-        float* y = out[l];
-        for (int n = 0; n < frames; ++n)
-            y[n] = scratch.y[n][l];
-    }
-}
-
-/// y[n] = c8 (u[n-1] - y[n-8]) + c6 (u[n-3] - y[n-6]) + c4 (u[n-5] - y[n-4])
-///        + c2 (u[n-7] - y[n-2]) + u[n-9] + 1e-25, summed in that order.
-/// The recursion at n needs y[n-2] but not y[n-1]: two neighbouring frames overlap.
-inline void filterSingle(const phasekernels::Setup& setup, phasekernels::History& state,
-                         phasekernels::Scratch& scratch, const float* const* in, float* const* out, int frames)
-{
-    using namespace phasekernels;
-    stageInputs(setup, state, scratch, in, frames);
-    const VF c8 = loadF(setup.c[0]), c6 = loadF(setup.c[1]), c4 = loadF(setup.c[2]), c2 = loadF(setup.c[3]);
-    const VF offset = splatF(1e-25f);
-    VF h8 = loadF(state.y[0]), h7 = loadF(state.y[1]), h6 = loadF(state.y[2]), h5 = loadF(state.y[3]);
-    VF h4 = loadF(state.y[4]), h3 = loadF(state.y[5]), h2 = loadF(state.y[6]), h1 = loadF(state.y[7]);
-    const float(*u)[kLanes] = scratch.u + kInputRows; // u[n] is row n
-    for (int n = 0; n < frames; ++n)
-    {
-        const VF t8 = mulF(c8, subF(loadF(u[n - 1]), h8));
-        const VF t6 = mulF(c6, subF(loadF(u[n - 3]), h6));
-        const VF t4 = mulF(c4, subF(loadF(u[n - 5]), h4));
-        const VF t2 = mulF(c2, subF(loadF(u[n - 7]), h2));
-        const VF y = addF(addF(addF(addF(addF(t8, t6), t4), t2), loadF(u[n - 9])), offset);
-        storeF(scratch.y[n], y);
-        h8 = h7;
-        h7 = h6;
-        h6 = h5;
-        h5 = h4;
-        h4 = h3;
-        h3 = h2;
-        h2 = h1;
-        h1 = y;
-    }
-    storeF(state.y[0], h8);
-    storeF(state.y[1], h7);
-    storeF(state.y[2], h6);
-    storeF(state.y[3], h5);
-    storeF(state.y[4], h4);
-    storeF(state.y[5], h3);
-    storeF(state.y[6], h2);
-    storeF(state.y[7], h1);
-    writeOutputs(setup, scratch, out, frames);
-}
-
-/// The double callback's arithmetic: single-precision differences widened, except path
-/// B's newest term, which takes the unrounded input; products and sums in double.
-inline void filterDouble(const phasekernels::Setup& setup, phasekernels::History& state,
-                         phasekernels::Scratch& scratch, const double* const* in, float* const* out, int frames)
+/// The recursion over one pass, one row of every lane per frame:
+///   y[n] = c8 (u[n-1] - y[n-8]) + c6 (u[n-3] - y[n-6]) + c4 (u[n-5] - y[n-4])
+///          + c2 (u[n-7] - y[n-2]) + u[n-9] + 1e-25, summed in that order,
+/// in single precision for float passes. Double passes take the single-precision
+/// differences widened (path B's newest term from the unrounded input), products and
+/// sums in double, the output rounded to single. Frame n needs y[n-2] but not y[n-1], so
+/// neighbouring frames overlap; `groupDone(n0)` runs once rows n0 .. n0+7 are stored, and
+/// its work overlaps the recursion that follows.
+template <class Sample, class GroupDone>
+inline void recurse(const phasekernels::Setup& setup, phasekernels::History& state,
+                    phasekernels::Scratch& scratch, int frames, GroupDone groupDone)
 {
     using namespace phasekernels;
-    stageInputs(setup, state, scratch, in, frames);
-    for (int l = 0; l < setup.lanes; ++l)
-        if (setup.shift[l])
-            for (int n = 0; n < frames; ++n)
-                scratch.now[n][l] = in[l][n];
-    const VD c8 = loadD(setup.cd[0]), c6 = loadD(setup.cd[1]), c4 = loadD(setup.cd[2]), c2 = loadD(setup.cd[3]);
-    const VD isB = loadMaskD(setup.isB);
-    const VD offset = splatD(static_cast<double>(1e-25f));
     VF h8 = loadF(state.y[0]), h7 = loadF(state.y[1]), h6 = loadF(state.y[2]), h5 = loadF(state.y[3]);
     VF h4 = loadF(state.y[4]), h3 = loadF(state.y[5]), h2 = loadF(state.y[6]), h1 = loadF(state.y[7]);
     const float(*u)[kLanes] = scratch.u + kInputRows;
     for (int n = 0; n < frames; ++n)
     {
-        const VD d8a = widen(subF(loadF(u[n - 1]), h8));
-        const VD d8b = subD(loadD(scratch.now[n]), widen(h8));
-        const VD t8 = mulD(c8, selectD(isB, d8b, d8a));
-        const VD t6 = mulD(c6, widen(subF(loadF(u[n - 3]), h6)));
-        const VD t4 = mulD(c4, widen(subF(loadF(u[n - 5]), h4)));
-        const VD t2 = mulD(c2, widen(subF(loadF(u[n - 7]), h2)));
-        const VF y = narrow(addD(addD(addD(addD(addD(t8, t6), t4), t2), widen(loadF(u[n - 9]))), offset));
+        VF y;
+        if constexpr (sizeof(Sample) == sizeof(float))
+        {
+            const VF t8 = mulF(loadF(setup.c[0]), subF(loadF(u[n - 1]), h8));
+            const VF t6 = mulF(loadF(setup.c[1]), subF(loadF(u[n - 3]), h6));
+            const VF t4 = mulF(loadF(setup.c[2]), subF(loadF(u[n - 5]), h4));
+            const VF t2 = mulF(loadF(setup.c[3]), subF(loadF(u[n - 7]), h2));
+            y = addF(addF(addF(addF(addF(t8, t6), t4), t2), loadF(u[n - 9])), splatF(1e-25f));
+        }
+        else
+        {
+            const VD d8a = widen(subF(loadF(u[n - 1]), h8));
+            const VD d8b = subD(loadD(scratch.now[n]), widen(h8));
+            const VD t8 = mulD(loadD(setup.cd[0]), selectD(loadMaskD(setup.isB), d8b, d8a));
+            const VD t6 = mulD(loadD(setup.cd[1]), widen(subF(loadF(u[n - 3]), h6)));
+            const VD t4 = mulD(loadD(setup.cd[2]), widen(subF(loadF(u[n - 5]), h4)));
+            const VD t2 = mulD(loadD(setup.cd[3]), widen(subF(loadF(u[n - 7]), h2)));
+            y = narrow(addD(addD(addD(addD(addD(t8, t6), t4), t2), widen(loadF(u[n - 9]))),
+                            splatD(static_cast<double>(1e-25f))));
+        }
         storeF(scratch.y[n], y);
+        if ((n & 7) == 7) groupDone(n - 7);
         h8 = h7;
         h7 = h6;
         h6 = h5;
@@ -133,5 +119,171 @@ inline void filterDouble(const phasekernels::Setup& setup, phasekernels::History
     storeF(state.y[5], h3);
     storeF(state.y[6], h2);
     storeF(state.y[7], h1);
-    writeOutputs(setup, scratch, out, frames);
 }
+
+/// Rows n0 .. n0+7 of the pass's outputs, turned into eight samples of each lane.
+struct EightFrames
+{
+    VF lane[8];
+};
+
+inline EightFrames loadEightFrames(const phasekernels::Scratch& scratch, int n0)
+{
+    EightFrames f{{loadF(scratch.y[n0]), loadF(scratch.y[n0 + 1]), loadF(scratch.y[n0 + 2]),
+                   loadF(scratch.y[n0 + 3]), loadF(scratch.y[n0 + 4]), loadF(scratch.y[n0 + 5]),
+                   loadF(scratch.y[n0 + 6]), loadF(scratch.y[n0 + 7])}};
+    transpose8(f.lane[0], f.lane[1], f.lane[2], f.lane[3], f.lane[4], f.lane[5], f.lane[6], f.lane[7]);
+    return f;
+}
+
+template <class Sample>
+inline void filterPass(const phasekernels::Setup& setup, phasekernels::History& state,
+                       phasekernels::Scratch& scratch, const Sample* const* in, float* const* out, int frames)
+{
+    stageInputs(setup, state, scratch, in, frames);
+    // Outputs go out eight frames at a time while the recursion runs on.
+    recurse<Sample>(setup, state, scratch, frames, [&](int n0) {
+        const EightFrames f = loadEightFrames(scratch, n0);
+        for (int l = 0; l < setup.lanes; ++l)
+            storeUF(out[l] + n0, f.lane[l]);
+    });
+    for (int l = 0; l < setup.lanes; ++l)
+        for (int n = frames & ~7; n < frames; ++n)
+            out[l][n] = scratch.y[n][l];
+}
+
+inline void filterSingle(const phasekernels::Setup& setup, phasekernels::History& state,
+                         phasekernels::Scratch& scratch, const float* const* in, float* const* out, int frames)
+{
+    filterPass(setup, state, scratch, in, out, frames);
+}
+
+inline void filterDouble(const phasekernels::Setup& setup, phasekernels::History& state,
+                         phasekernels::Scratch& scratch, const double* const* in, float* const* out, int frames)
+{
+    filterPass(setup, state, scratch, in, out, frames);
+}
+
+/// L, R, T, Q of eight frames before the gain.
+struct Mixed
+{
+    VF l, r, t, q;
+};
+
+/// One image of a positioned source: S, D, T, Q summed in double, rounded to single.
+inline void mixImage(const phasekernels::UhjGains& g, int i, const VD& a, const VD& b, VF& s, VF& d, VF& t, VF& q)
+{
+    s = narrow(addD(mulD(splatD(0.9397), a), mulD(splatD(g.s[i]), a)));
+    d = narrow(addD(addD(mulD(splatD(-0.342), b), mulD(splatD(g.db[i]), b)), mulD(splatD(g.da[i]), a)));
+    t = narrow(subD(addD(mulD(splatD(-0.1432), b), mulD(splatD(g.tb[i]), b)), mulD(splatD(g.ta[i]), a)));
+    q = narrow(mulD(splatD(g.q), a));
+}
+
+/// The encoder's mix of y0A y0B y1A y1B y2A y3A (lanes 0..5) for eight frames.
+inline Mixed mixEight(const phasekernels::UhjGains& g, const EightFrames& f)
+{
+    const VF half = splatF(0.5f);
+    VF S, D, T, Q;
+    if (g.format == 2)
+    {
+        // B-Format W, X, Y, Z as it comes.
+        const VD w = widen(f.lane[0]), wj = widen(f.lane[1]), x = widen(f.lane[2]), xj = widen(f.lane[3]);
+        const VD y = widen(f.lane[4]), z = widen(f.lane[5]);
+        S = narrow(addD(mulD(splatD(0.9397), w), mulD(splatD(0.1856), x)));
+        D = narrow(addD(addD(mulD(splatD(-0.342), wj), mulD(splatD(0.5099), xj)), mulD(splatD(0.6555), y)));
+        T = narrow(subD(addD(mulD(splatD(-0.1432), wj), mulD(splatD(0.6512), xj)), mulD(splatD(0.7071), y)));
+        Q = narrow(mulD(splatD(0.9772), z));
+    }
+    else
+    {
+        // Mono takes channel 0 for both images, Stereo channel 1 for the second.
+        const int second = g.format == 0 ? 0 : 2;
+        VF s0, d0, t0, q0, s1, d1, t1, q1;
+        mixImage(g, 0, widen(f.lane[0]), widen(f.lane[1]), s0, d0, t0, q0);
+        mixImage(g, 1, widen(f.lane[second]), widen(f.lane[second + 1]), s1, d1, t1, q1);
+        S = mulF(half, addF(s0, s1));
+        D = mulF(half, addF(d0, d1));
+        T = mulF(half, addF(t0, t1));
+        Q = mulF(half, addF(q0, q1));
+    }
+    return {mulF(half, addF(S, D)), mulF(half, subF(S, D)), T, Q};
+}
+
+/// A parameter another thread may be writing: a relaxed atomic load, never a library call.
+inline float loadRelaxed(const float* p)
+{
+    float v;
+    __atomic_load(p, &v, __ATOMIC_RELAXED);
+    return v;
+}
+
+/// Eight frames of the four outputs. The gain is read afresh for every sample; where it
+/// might lie in an output buffer, each read follows the previous sample's writes.
+template <class Sample>
+inline void writeMixed(const Mixed& m, Sample* const* out, int n0, int count, const float* gain,
+                       bool gainInOutputs)
+{
+    if (count == 8 && !gainInOutputs)
+    {
+        const float g0 = loadRelaxed(gain), g1 = loadRelaxed(gain), g2 = loadRelaxed(gain),
+                    g3 = loadRelaxed(gain), g4 = loadRelaxed(gain), g5 = loadRelaxed(gain),
+                    g6 = loadRelaxed(gain), g7 = loadRelaxed(gain);
+        const VF gains = setF(g0, g1, g2, g3, g4, g5, g6, g7);
+        storeOutput(out[0] + n0, mulF(m.l, gains));
+        storeOutput(out[1] + n0, mulF(m.r, gains));
+        storeOutput(out[2] + n0, mulF(m.t, gains));
+        storeOutput(out[3] + n0, mulF(m.q, gains));
+        return;
+    }
+    alignas(32) float v[4][8];
+    storeF(v[0], m.l);
+    storeF(v[1], m.r);
+    storeF(v[2], m.t);
+    storeF(v[3], m.q);
+    for (int k = 0; k < count; ++k)
+    {
+        const float g = loadRelaxed(gain);
+        for (int c = 0; c < 4; ++c)
+            out[c][n0 + k] = static_cast<Sample>(v[c][k] * g);
+    }
+}
+
+/// The encoder's pass: lanes 0..5 are F0..F5 on inputs 0, 0, 1, 1, 2, 3. The mix and the
+/// outputs of each eight frames run while the recursion works on the next eight.
+template <class Sample>
+inline void encodePass(const phasekernels::Setup& setup, phasekernels::History& state,
+                       phasekernels::Scratch& scratch, const Sample* const* in, Sample* const* out, int frames,
+                       const phasekernels::UhjGains& gains, const float* gain, bool gainInOutputs)
+{
+    alignas(32) static constexpr Sample kSilence[phasekernels::kChunk] = {};
+    const Sample* lanes[8] = {in[0], in[0], in[1], in[1], in[2], in[3], kSilence, kSilence};
+    stageInputs(setup, state, scratch, lanes, frames);
+    recurse<Sample>(setup, state, scratch, frames, [&](int n0) {
+        if (n0 >= 8)
+            writeMixed(mixEight(gains, loadEightFrames(scratch, n0 - 8)), out, n0 - 8, 8, gain, gainInOutputs);
+    });
+    // The groups still to mix: the last whole one, and the frames after it. Rows past
+    // the pass hold older values; they are mixed but never written out.
+    const int whole = frames & ~7;
+    if (whole >= 8)
+        writeMixed(mixEight(gains, loadEightFrames(scratch, whole - 8)), out, whole - 8, 8, gain, gainInOutputs);
+    if (whole < frames)
+        writeMixed(mixEight(gains, loadEightFrames(scratch, whole)), out, whole, frames - whole, gain,
+                   gainInOutputs);
+}
+
+inline void encodeSingle(const phasekernels::Setup& setup, phasekernels::History& state,
+                         phasekernels::Scratch& scratch, const float* const* in, float* const* out, int frames,
+                         const phasekernels::UhjGains& gains, const float* gain, bool gainInOutputs)
+{
+    encodePass(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
+}
+
+inline void encodeDouble(const phasekernels::Setup& setup, phasekernels::History& state,
+                         phasekernels::Scratch& scratch, const double* const* in, double* const* out, int frames,
+                         const phasekernels::UhjGains& gains, const float* gain, bool gainInOutputs)
+{
+    encodePass(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
+}
+
+constexpr phasekernels::Table kTable{&filterSingle, &filterDouble, &encodeSingle, &encodeDouble};

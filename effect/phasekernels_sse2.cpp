@@ -100,9 +100,61 @@ inline VF narrow(VD a)
             _mm_movelh_ps(_mm_cvtpd_ps(a.v[2]), _mm_cvtpd_ps(a.v[3]))};
 }
 
-#include "effect/phasekernels_impl.h"
+inline VF loadUF(const float* p)
+{
+    return {_mm_loadu_ps(p), _mm_loadu_ps(p + 4)};
+}
+inline void storeUF(float* p, VF a)
+{
+    _mm_storeu_ps(p, a.lo);
+    _mm_storeu_ps(p + 4, a.hi);
+}
+inline VF loadInput(const float* p)
+{
+    return loadUF(p);
+}
+inline VF loadInput(const double* p)
+{
+    return narrow({{_mm_loadu_pd(p), _mm_loadu_pd(p + 2), _mm_loadu_pd(p + 4), _mm_loadu_pd(p + 6)}});
+}
+/// Rows become columns: four 4 x 4 blocks, the off-diagonal ones swapped.
+inline void transpose8(VF& r0, VF& r1, VF& r2, VF& r3, VF& r4, VF& r5, VF& r6, VF& r7)
+{
+    __m128 a0 = r0.lo, a1 = r1.lo, a2 = r2.lo, a3 = r3.lo; // rows 0-3, columns 0-3
+    __m128 b0 = r4.lo, b1 = r5.lo, b2 = r6.lo, b3 = r7.lo; // rows 4-7, columns 0-3
+    __m128 c0 = r0.hi, c1 = r1.hi, c2 = r2.hi, c3 = r3.hi; // rows 0-3, columns 4-7
+    __m128 d0 = r4.hi, d1 = r5.hi, d2 = r6.hi, d3 = r7.hi; // rows 4-7, columns 4-7
+    _MM_TRANSPOSE4_PS(a0, a1, a2, a3);
+    _MM_TRANSPOSE4_PS(b0, b1, b2, b3);
+    _MM_TRANSPOSE4_PS(c0, c1, c2, c3);
+    _MM_TRANSPOSE4_PS(d0, d1, d2, d3);
+    r0 = {a0, b0};
+    r1 = {a1, b1};
+    r2 = {a2, b2};
+    r3 = {a3, b3};
+    r4 = {c0, d0};
+    r5 = {c1, d1};
+    r6 = {c2, d2};
+    r7 = {c3, d3};
+}
+inline VF setF(float a, float b, float c, float d, float e, float f, float g, float h)
+{
+    return {_mm_setr_ps(a, b, c, d), _mm_setr_ps(e, f, g, h)};
+}
+inline void storeOutput(float* p, VF a)
+{
+    storeUF(p, a);
+}
+inline void storeOutput(double* p, VF a)
+{
+    const VD d = widen(a);
+    _mm_storeu_pd(p, d.v[0]);
+    _mm_storeu_pd(p + 2, d.v[1]);
+    _mm_storeu_pd(p + 4, d.v[2]);
+    _mm_storeu_pd(p + 6, d.v[3]);
+}
 
-constexpr phasekernels::Table kTable{&filterSingle, &filterDouble};
+#include "effect/phasekernels_impl.h"
 
 } // namespace phasekernels_sse2
 #pragma GCC pop_options

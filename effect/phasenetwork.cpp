@@ -19,7 +19,9 @@ constexpr double kPathBd[4] = {0.11103979921915, -1.067487518353942, 2.787298979
 alignas(32) constexpr float kSilence[phasekernels::kChunk] = {};
 alignas(32) constexpr double kSilenceD[phasekernels::kChunk] = {};
 
-const phasekernels::Table& tableFor(SimdLevel level)
+} // namespace
+
+const phasekernels::Table& phasekernels::tableFor(SimdLevel level)
 {
     if (level == SimdLevel::Avx2)
         if (const phasekernels::Table* t = phasekernels::avx2Table()) return *t;
@@ -27,6 +29,9 @@ const phasekernels::Table& tableFor(SimdLevel level)
         if (const phasekernels::Table* t = phasekernels::sse2Table()) return *t;
     return phasekernels::scalarTable();
 }
+
+namespace
+{
 
 SimdLevel detectSimdLevel()
 {
@@ -133,9 +138,44 @@ inline VF narrow(const VD& a)
     return r;
 }
 
-#include "effect/phasekernels_impl.h"
+inline VF loadUF(const float* p)
+{
+    return loadF(p);
+}
+inline void storeUF(float* p, const VF& a)
+{
+    storeF(p, a);
+}
+inline VF loadInput(const float* p)
+{
+    return loadF(p);
+}
+inline VF loadInput(const double* p)
+{
+    return narrow(loadD(p));
+}
+inline void transpose8(VF& r0, VF& r1, VF& r2, VF& r3, VF& r4, VF& r5, VF& r6, VF& r7)
+{
+    VF* r[8] = {&r0, &r1, &r2, &r3, &r4, &r5, &r6, &r7};
+    for (int i = 0; i < 8; ++i)
+        for (int j = i + 1; j < 8; ++j)
+        {
+            const float t = r[i]->v[j];
+            r[i]->v[j] = r[j]->v[i];
+            r[j]->v[i] = t;
+        }
+}
+inline VF setF(float a, float b, float c, float d, float e, float f, float g, float h)
+{
+    return {{a, b, c, d, e, f, g, h}};
+}
+template <class Sample> inline void storeOutput(Sample* p, const VF& a)
+{
+    for (int i = 0; i < 8; ++i)
+        p[i] = static_cast<Sample>(a.v[i]);
+}
 
-constexpr phasekernels::Table kTable{&filterSingle, &filterDouble};
+#include "effect/phasekernels_impl.h"
 
 } // namespace phasekernels_scalar
 
@@ -176,7 +216,7 @@ PhaseNetwork::PhaseNetwork(std::initializer_list<PhasePath> lanes, SimdLevel lev
     setup_.lanes = count;
     const SimdLevel best = bestSimdLevel();
     level_ = level > best ? best : level;
-    kernels_ = &tableFor(level_);
+    kernels_ = &phasekernels::tableFor(level_);
 }
 
 template <class Sample, class Filter>

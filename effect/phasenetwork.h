@@ -15,15 +15,6 @@ enum class PhasePath : std::uint8_t
     B
 };
 
-/// The instruction sets the engine has code for. Wider ones are used only when the
-/// processor (and the operating system) supports them; every level gives the same bits.
-enum class SimdLevel : std::uint8_t
-{
-    Scalar,
-    Sse2,
-    Avx2
-};
-
 /// The widest level this processor runs, found once per process.
 SimdLevel bestSimdLevel();
 
@@ -69,6 +60,9 @@ public:
     float outputHistory(int lane, int age) const { return state_.y[kOutputHistory - 1 - age][lane]; }
 
 private:
+    // The encoder runs its own fused pass (filters, mix and gain) over this state.
+    friend class UhjEncoder;
+
     phasekernels::Setup setup_{};
     phasekernels::History state_{};
     phasekernels::Scratch scratch_{};

@@ -4,6 +4,8 @@
 #include "effect/uhjencoder.h"
 
 #include <cmath>
+#include <cstdint>
+#include <type_traits>
 
 #include "effect/parameters.h"
 
@@ -15,12 +17,7 @@ constexpr double kTwoPi = 6.2831853;
 constexpr double kPi = 3.14159265;
 
 /// Per-block panning gains of the two source images, and the format index.
-struct BlockGains
-{
-    double s[2], da[2], db[2], ta[2], tb[2];
-    double q;
-    int format;
-};
+using BlockGains = phasekernels::UhjGains;
 
 BlockGains gainsFor(const double cosTheta[2], const double sinTheta[2], double cosPhi, double sinPhi,
                     int format)
@@ -80,84 +77,12 @@ BlockGains doubleBlockGains(const float* params)
     return gainsFor(cosTheta, sinTheta, std::cos(phi), std::sin(phi), format);
 }
 
-struct Mix
+/// Whether the four bytes at `p` overlap `frames` samples at `out`.
+template <class Sample> bool overlaps(const float* p, const Sample* out, int32_t frames)
 {
-    float s, d, t, q;
-};
-
-/// A positioned source: each image's S, D, T, Q summed in double and rounded to
-/// single; the averages in single.
-inline Mix mixImages(const BlockGains& g, float a0, float b0, float a1, float b1)
-{
-    const float a[2] = {a0, a1}, b[2] = {b0, b1};
-    float s[2], d[2], t[2], q[2];
-    for (int i = 0; i < 2; ++i)
-    {
-        s[i] = static_cast<float>(0.9397 * a[i] + g.s[i] * a[i]);
-        d[i] = static_cast<float>(-0.342 * b[i] + g.db[i] * b[i] + g.da[i] * a[i]);
-        t[i] = static_cast<float>(-0.1432 * b[i] + g.tb[i] * b[i] - g.ta[i] * a[i]);
-        q[i] = static_cast<float>(g.q * a[i]);
-    }
-    return {0.5f * (s[0] + s[1]), 0.5f * (d[0] + d[1]), 0.5f * (t[0] + t[1]), 0.5f * (q[0] + q[1])};
-}
-
-/// B-Format W, X, Y, Z as it comes, no rescaling of W.
-inline Mix mixBFormat(float w, float wj, float x, float xj, float y, float z)
-{
-    return {static_cast<float>(0.9397 * w + 0.1856 * x),
-            static_cast<float>(-0.342 * wj + 0.5099 * xj + 0.6555 * y),
-            static_cast<float>(-0.1432 * wj + 0.6512 * xj - 0.7071 * y), static_cast<float>(0.9772 * z)};
-}
-
-/// One pass of at most kPassFrames: the six filters over the whole pass, then the mix
-/// sample by sample, the gain read afresh for each.
-template <class Sample>
-void runPass(PhaseNetwork& network, float (&y)[6][UhjEncoder::kPassFrames], const Sample* const* in,
-             Sample* const* out, int frames, const float* params, const BlockGains& g)
-{
-    // Every input of the pass is read before any output is written: hosts may process in place.
-    const Sample* filterInputs[6] = {in[0], in[0], in[1], in[1], in[2], in[3]};
-    float* filterOutputs[6] = {y[0], y[1], y[2], y[3], y[4], y[5]};
-    network.process(filterInputs, filterOutputs, frames);
-
-    for (int n = 0; n < frames; ++n)
-    {
-        const float y0A = y[0][n], y0B = y[1][n], y1A = y[2][n], y1B = y[3][n], y2A = y[4][n], y3A = y[5][n];
-        Mix m;
-        switch (g.format)
-        {
-        case kUhjMono:
-            m = mixImages(g, y0A, y0B, y0A, y0B);
-            break;
-        case kUhjStereo:
-            m = mixImages(g, y0A, y0B, y1A, y1B);
-            break;
-        default:
-            m = mixBFormat(y0A, y0B, y1A, y1B, y2A, y3A);
-            break;
-        }
-        const float left = 0.5f * (m.s + m.d);
-        const float right = 0.5f * (m.s - m.d);
-        const float gain = loadParameter(params[Gain]);
-        out[0][n] = left * gain;
-        out[1][n] = right * gain;
-        out[2][n] = m.t * gain;
-        out[3][n] = m.q * gain;
-    }
-}
-
-template <class Sample>
-void runBlock(PhaseNetwork& network, float (&y)[6][UhjEncoder::kPassFrames], const Sample* const* inputs,
-              Sample* const* outputs, int32_t frames, const float* params, const BlockGains& g)
-{
-    for (int32_t done = 0; done < frames; done += UhjEncoder::kPassFrames)
-    {
-        const int n = frames - done < UhjEncoder::kPassFrames ? static_cast<int>(frames - done)
-                                                               : UhjEncoder::kPassFrames;
-        const Sample* in[4] = {inputs[0] + done, inputs[1] + done, inputs[2] + done, inputs[3] + done};
-        Sample* out[4] = {outputs[0] + done, outputs[1] + done, outputs[2] + done, outputs[3] + done};
-        runPass(network, y, in, out, n, params, g);
-    }
+    const auto a = reinterpret_cast<std::uintptr_t>(p);
+    const auto b = reinterpret_cast<std::uintptr_t>(out);
+    return a + sizeof(float) > b && a < b + static_cast<std::uintptr_t>(frames) * sizeof(Sample);
 }
 
 } // namespace
@@ -171,29 +96,50 @@ int uhjFormatIndex(float format)
 }
 
 UhjEncoder::UhjEncoder(SimdLevel level)
-    : network_({PhasePath::A, PhasePath::B, PhasePath::A, PhasePath::B, PhasePath::A, PhasePath::A}, level),
-      filtered_{}
+    : network_({PhasePath::A, PhasePath::B, PhasePath::A, PhasePath::B, PhasePath::A, PhasePath::A}, level)
 {
+}
+
+template <class Sample>
+void UhjEncoder::run(const Sample* const* inputs, Sample* const* outputs, int32_t frames, const float* params,
+                     const phasekernels::UhjGains& gains)
+{
+    const phasekernels::Table& kernels = *network_.kernels_;
+    const auto encode = [&] {
+        if constexpr (std::is_same_v<Sample, float>)
+            return kernels.encodeSingle;
+        else
+            return kernels.encodeDouble;
+    }();
+    const float* gain = &params[Gain];
+    bool gainInOutputs = false;
+    for (int c = 0; c < kNumChannels; ++c)
+        gainInOutputs = gainInOutputs || overlaps(gain, outputs[c], frames);
+    // Each pass reads all its inputs before it writes an output: hosts may process in place.
+    for (int32_t done = 0; done < frames; done += phasekernels::kChunk)
+    {
+        const int n = frames - done < phasekernels::kChunk ? static_cast<int>(frames - done) : phasekernels::kChunk;
+        const Sample* in[4] = {inputs[0] + done, inputs[1] + done, inputs[2] + done, inputs[3] + done};
+        Sample* out[4] = {outputs[0] + done, outputs[1] + done, outputs[2] + done, outputs[3] + done};
+        encode(network_.setup_, network_.state_, network_.scratch_, in, out, n, gains, gain, gainInOutputs);
+    }
+    // A NaN or infinity would never decay out of the recursions; the next block
+    // starts from silence instead.
+    network_.recoverFromNonFinite();
 }
 
 void UhjEncoder::process(const float* const* inputs, float* const* outputs, int32_t sampleFrames,
                          float* params)
 {
     if (sampleFrames <= 0) return;
-    const BlockGains gains = singleBlockGains(params);
-    runBlock(network_, filtered_, inputs, outputs, sampleFrames, params, gains);
-    // A NaN or infinity would never decay out of the recursions; the next block
-    // starts from silence instead.
-    network_.recoverFromNonFinite();
+    run(inputs, outputs, sampleFrames, params, singleBlockGains(params));
 }
 
 void UhjEncoder::process(const double* const* inputs, double* const* outputs, int32_t sampleFrames,
                          float* params)
 {
     if (sampleFrames <= 0) return;
-    const BlockGains gains = doubleBlockGains(params);
-    runBlock(network_, filtered_, inputs, outputs, sampleFrames, params, gains);
-    network_.recoverFromNonFinite();
+    run(inputs, outputs, sampleFrames, params, doubleBlockGains(params));
 }
 
 UhjFilterState UhjEncoder::state() const

@@ -46,12 +46,12 @@ public:
     UhjFilterState state() const;
     SimdLevel level() const { return network_.level(); }
 
-    /// Frames mixed per pass; longer blocks take several.
-    static constexpr int kPassFrames = 256;
-
 private:
+    template <class Sample>
+    void run(const Sample* const* inputs, Sample* const* outputs, int32_t frames, const float* params,
+             const phasekernels::UhjGains& gains);
+
     /// F0..F5: path A and B on input 0, A and B on input 1, A on inputs 2 and 3.
     PhaseNetwork network_;
-    /// The filters' outputs of one pass, y0A y0B y1A y1B y2A y3A.
-    alignas(32) float filtered_[6][kPassFrames];
 };
+
