@@ -27,8 +27,8 @@ struct Setup
 {
     alignas(32) float c[4][kLanes];        ///< c8, c6, c4, c2 in single precision
     alignas(32) double cd[4][kLanes];      ///< the same in double precision
-    alignas(32) std::uint64_t isB[kLanes]; ///< all ones on path B lanes
-    int shift[kLanes];                     ///< 1 on path B lanes: they also take x[n]
+    alignas(32) std::uint64_t isBd[kLanes]; ///< all ones on path B lanes (they also take x[n])
+    alignas(32) std::uint32_t isB[kLanes];  ///< the same, one word per lane
     int lanes;
 };
 
@@ -39,11 +39,11 @@ struct History
     alignas(32) float y[kOutputRows][kLanes];
 };
 
-/// Working rows of one pass, one column per lane. Row r of `u` holds the value the
-/// recursion calls u[r] = x[r + shift], rows -9 .. kChunk-1 (stored from index 0).
+/// Working rows of one pass, one column per lane: rows -9 .. kChunk-1 of the inputs
+/// (stored from index 0) and of the outputs.
 struct Scratch
 {
-    alignas(32) float u[kInputRows + kChunk][kLanes];
+    alignas(32) float x[kInputRows + kChunk][kLanes];
     alignas(32) double now[kChunk][kLanes]; ///< path B's current input, double callback
     alignas(32) float y[kChunk][kLanes];
 };

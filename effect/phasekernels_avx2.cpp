@@ -48,6 +48,16 @@ inline VF mulF(VF a, VF b)
     return _mm256_mul_ps(a, b);
 }
 
+inline VF loadMaskF(const std::uint32_t* p)
+{
+    return _mm256_load_ps(reinterpret_cast<const float*>(p));
+}
+/// Lanes of `b` where the mask is set, of `a` elsewhere.
+inline VF selectF(VF mask, VF b, VF a)
+{
+    return _mm256_blendv_ps(a, b, mask);
+}
+
 inline VD loadD(const double* p)
 {
     return {_mm256_load_pd(p), _mm256_load_pd(p + 4)};

@@ -5,14 +5,13 @@
 // time. No library call may appear here: in the wider files it would be built for the
 // wider set, and the linker could hand that copy to any caller.
 
+#define SORVELT_INLINE [[gnu::always_inline]] inline
+
 /// Eight rows, one 8-sample load per lane, turned so each row is one frame of every lane.
-template <class Sample>
-inline void stageEightRows(const Sample* const* in, const int* shift, int r, float (*dst)[8])
+template <class Sample> SORVELT_INLINE void stageEightRows(const Sample* const* in, int r, float (*dst)[8])
 {
-    VF a = loadInput(in[0] + r + shift[0]), b = loadInput(in[1] + r + shift[1]);
-    VF c = loadInput(in[2] + r + shift[2]), d = loadInput(in[3] + r + shift[3]);
-    VF e = loadInput(in[4] + r + shift[4]), f = loadInput(in[5] + r + shift[5]);
-    VF g = loadInput(in[6] + r + shift[6]), h = loadInput(in[7] + r + shift[7]);
+    VF a = loadInput(in[0] + r), b = loadInput(in[1] + r), c = loadInput(in[2] + r), d = loadInput(in[3] + r);
+    VF e = loadInput(in[4] + r), f = loadInput(in[5] + r), g = loadInput(in[6] + r), h = loadInput(in[7] + r);
     transpose8(a, b, c, d, e, f, g, h);
     storeF(dst[0], a);
     storeF(dst[1], b);
@@ -24,40 +23,35 @@ inline void stageEightRows(const Sample* const* in, const int* shift, int r, flo
     storeF(dst[7], h);
 }
 
-/// Rows -9 .. frames-1 of u, and the new input histories, for one pass. Every input of
-/// the pass is read here, before any output is written.
+/// Rows -9 .. frames-1 of x, one frame of every lane each, rounded to single, and the new
+/// input histories. Every input of the pass is read here, before any output is written.
 template <class Sample>
-inline void stageInputs(const phasekernels::Setup& setup, phasekernels::History& state,
-                        phasekernels::Scratch& scratch, const Sample* const* in, int frames)
+SORVELT_INLINE void stageInputs(const phasekernels::Setup& setup, phasekernels::History& state,
+                                phasekernels::Scratch& scratch, const Sample* const* in, int frames)
 {
     using namespace phasekernels;
-    float(*u)[kLanes] = scratch.u + kInputRows; // u[r] is row r
-    // Row r holds x[r + s]: history rows before the pass, then the pass's own samples.
-    for (int l = 0; l < kLanes; ++l)
+    float(*x)[kLanes] = scratch.x + kInputRows; // x[r] is row r
+    for (int r = 0; r < kInputRows; ++r)
+        storeF(x[r - kInputRows], loadF(state.x[r]));
+    if (frames >= 8)
     {
-        const int s = setup.shift[l];
-        for (int r = -kInputRows; r < 0; ++r)
-            u[r][l] = r + s < 0 ? state.x[r + s + kInputRows][l] : static_cast<float>(in[l][0]);
+        for (int r = 0; r + 8 <= frames; r += 8)
+            stageEightRows(in, r, x + r);
+        // The last eight rows again where the pass is not a multiple of eight long.
+        if (frames & 7) stageEightRows(in, frames - 8, x + frames - 8);
     }
-    // Eight rows at a time where every lane has all eight samples, then the rest. The
-    // last row of a path B lane would be the next pass's first sample: no frame reads it.
-    int r = 0;
-    for (; r + 8 <= frames - 1; r += 8)
-        stageEightRows(in, setup.shift, r, u + r);
-    for (; r < frames; ++r)
-        for (int l = 0; l < kLanes; ++l)
-        {
-            const int i = r + setup.shift[l];
-            u[r][l] = i < frames ? static_cast<float>(in[l][i]) : 0.0f;
-        }
-    // The new histories are the last nine inputs: x[i] sits in row i - s.
-    for (int k = 0; k < kInputRows; ++k)
-        for (int l = 0; l < kLanes; ++l)
-            state.x[k][l] = u[frames - kInputRows + k - setup.shift[l]][l];
+    else
+    {
+        for (int r = 0; r < frames; ++r)
+            for (int l = 0; l < kLanes; ++l)
+                x[r][l] = static_cast<float>(in[l][r]);
+    }
+    for (int r = 0; r < kInputRows; ++r)
+        storeF(state.x[r], loadF(x[frames - kInputRows + r]));
     // Path B's current input in double, for the double callback's newest term.
     if constexpr (sizeof(Sample) == sizeof(double))
         for (int l = 0; l < setup.lanes; ++l)
-            if (setup.shift[l])
+            if (setup.isB[l])
                 for (int n = 0; n < frames; ++n)
                     scratch.now[n][l] = in[l][n];
 }
@@ -65,39 +59,47 @@ inline void stageInputs(const phasekernels::Setup& setup, phasekernels::History&
 /// The recursion over one pass, one row of every lane per frame:
 ///   y[n] = c8 (u[n-1] - y[n-8]) + c6 (u[n-3] - y[n-6]) + c4 (u[n-5] - y[n-4])
 ///          + c2 (u[n-7] - y[n-2]) + u[n-9] + 1e-25, summed in that order,
+/// where u[n] = x[n] on path A lanes and x[n+1] on path B lanes,
 /// in single precision for float passes. Double passes take the single-precision
 /// differences widened (path B's newest term from the unrounded input), products and
 /// sums in double, the output rounded to single. Frame n needs y[n-2] but not y[n-1], so
 /// neighbouring frames overlap; `groupDone(n0)` runs once rows n0 .. n0+7 are stored, and
 /// its work overlaps the recursion that follows.
 template <class Sample, class GroupDone>
-inline void recurse(const phasekernels::Setup& setup, phasekernels::History& state,
+SORVELT_INLINE void recurse(const phasekernels::Setup& setup, phasekernels::History& state,
                     phasekernels::Scratch& scratch, int frames, GroupDone groupDone)
 {
     using namespace phasekernels;
     VF h8 = loadF(state.y[0]), h7 = loadF(state.y[1]), h6 = loadF(state.y[2]), h5 = loadF(state.y[3]);
     VF h4 = loadF(state.y[4]), h3 = loadF(state.y[5]), h2 = loadF(state.y[6]), h1 = loadF(state.y[7]);
-    const float(*u)[kLanes] = scratch.u + kInputRows;
+    const float(*x)[kLanes] = scratch.x + kInputRows;
+    const VF isB = loadMaskF(setup.isB);
     for (int n = 0; n < frames; ++n)
     {
+        // Path B lanes take the rows one frame later: off the recursion's critical path.
+        const VF u1 = selectF(isB, loadF(x[n]), loadF(x[n - 1]));
+        const VF u3 = selectF(isB, loadF(x[n - 2]), loadF(x[n - 3]));
+        const VF u5 = selectF(isB, loadF(x[n - 4]), loadF(x[n - 5]));
+        const VF u7 = selectF(isB, loadF(x[n - 6]), loadF(x[n - 7]));
+        const VF u9 = selectF(isB, loadF(x[n - 8]), loadF(x[n - 9]));
         VF y;
         if constexpr (sizeof(Sample) == sizeof(float))
         {
-            const VF t8 = mulF(loadF(setup.c[0]), subF(loadF(u[n - 1]), h8));
-            const VF t6 = mulF(loadF(setup.c[1]), subF(loadF(u[n - 3]), h6));
-            const VF t4 = mulF(loadF(setup.c[2]), subF(loadF(u[n - 5]), h4));
-            const VF t2 = mulF(loadF(setup.c[3]), subF(loadF(u[n - 7]), h2));
-            y = addF(addF(addF(addF(addF(t8, t6), t4), t2), loadF(u[n - 9])), splatF(1e-25f));
+            const VF t8 = mulF(loadF(setup.c[0]), subF(u1, h8));
+            const VF t6 = mulF(loadF(setup.c[1]), subF(u3, h6));
+            const VF t4 = mulF(loadF(setup.c[2]), subF(u5, h4));
+            const VF t2 = mulF(loadF(setup.c[3]), subF(u7, h2));
+            y = addF(addF(addF(addF(addF(t8, t6), t4), t2), u9), splatF(1e-25f));
         }
         else
         {
-            const VD d8a = widen(subF(loadF(u[n - 1]), h8));
+            const VD d8a = widen(subF(u1, h8));
             const VD d8b = subD(loadD(scratch.now[n]), widen(h8));
-            const VD t8 = mulD(loadD(setup.cd[0]), selectD(loadMaskD(setup.isB), d8b, d8a));
-            const VD t6 = mulD(loadD(setup.cd[1]), widen(subF(loadF(u[n - 3]), h6)));
-            const VD t4 = mulD(loadD(setup.cd[2]), widen(subF(loadF(u[n - 5]), h4)));
-            const VD t2 = mulD(loadD(setup.cd[3]), widen(subF(loadF(u[n - 7]), h2)));
-            y = narrow(addD(addD(addD(addD(addD(t8, t6), t4), t2), widen(loadF(u[n - 9]))),
+            const VD t8 = mulD(loadD(setup.cd[0]), selectD(loadMaskD(setup.isBd), d8b, d8a));
+            const VD t6 = mulD(loadD(setup.cd[1]), widen(subF(u3, h6)));
+            const VD t4 = mulD(loadD(setup.cd[2]), widen(subF(u5, h4)));
+            const VD t2 = mulD(loadD(setup.cd[3]), widen(subF(u7, h2)));
+            y = narrow(addD(addD(addD(addD(addD(t8, t6), t4), t2), widen(u9)),
                             splatD(static_cast<double>(1e-25f))));
         }
         storeF(scratch.y[n], y);
@@ -127,7 +129,7 @@ struct EightFrames
     VF lane[8];
 };
 
-inline EightFrames loadEightFrames(const phasekernels::Scratch& scratch, int n0)
+SORVELT_INLINE EightFrames loadEightFrames(const phasekernels::Scratch& scratch, int n0)
 {
     EightFrames f{{loadF(scratch.y[n0]), loadF(scratch.y[n0 + 1]), loadF(scratch.y[n0 + 2]),
                    loadF(scratch.y[n0 + 3]), loadF(scratch.y[n0 + 4]), loadF(scratch.y[n0 + 5]),
@@ -171,7 +173,7 @@ struct Mixed
 };
 
 /// One image of a positioned source: S, D, T, Q summed in double, rounded to single.
-inline void mixImage(const phasekernels::UhjGains& g, int i, const VD& a, const VD& b, VF& s, VF& d, VF& t, VF& q)
+SORVELT_INLINE void mixImage(const phasekernels::UhjGains& g, int i, const VD& a, const VD& b, VF& s, VF& d, VF& t, VF& q)
 {
     s = narrow(addD(mulD(splatD(0.9397), a), mulD(splatD(g.s[i]), a)));
     d = narrow(addD(addD(mulD(splatD(-0.342), b), mulD(splatD(g.db[i]), b)), mulD(splatD(g.da[i]), a)));
@@ -180,7 +182,7 @@ inline void mixImage(const phasekernels::UhjGains& g, int i, const VD& a, const 
 }
 
 /// The encoder's mix of y0A y0B y1A y1B y2A y3A (lanes 0..5) for eight frames.
-inline Mixed mixEight(const phasekernels::UhjGains& g, const EightFrames& f)
+SORVELT_INLINE Mixed mixEight(const phasekernels::UhjGains& g, const EightFrames& f)
 {
     const VF half = splatF(0.5f);
     VF S, D, T, Q;
@@ -210,7 +212,7 @@ inline Mixed mixEight(const phasekernels::UhjGains& g, const EightFrames& f)
 }
 
 /// A parameter another thread may be writing: a relaxed atomic load, never a library call.
-inline float loadRelaxed(const float* p)
+SORVELT_INLINE float loadRelaxed(const float* p)
 {
     float v;
     __atomic_load(p, &v, __ATOMIC_RELAXED);
@@ -220,7 +222,7 @@ inline float loadRelaxed(const float* p)
 /// Eight frames of the four outputs. The gain is read afresh for every sample; where it
 /// might lie in an output buffer, each read follows the previous sample's writes.
 template <class Sample>
-inline void writeMixed(const Mixed& m, Sample* const* out, int n0, int count, const float* gain,
+SORVELT_INLINE void writeMixed(const Mixed& m, Sample* const* out, int n0, int count, const float* gain,
                        bool gainInOutputs)
 {
     if (count == 8 && !gainInOutputs)
@@ -287,3 +289,5 @@ inline void encodeDouble(const phasekernels::Setup& setup, phasekernels::History
 }
 
 constexpr phasekernels::Table kTable{&filterSingle, &filterDouble, &encodeSingle, &encodeDouble};
+
+#undef SORVELT_INLINE

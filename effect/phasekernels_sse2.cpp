@@ -53,6 +53,17 @@ inline VF mulF(VF a, VF b)
     return {_mm_mul_ps(a.lo, b.lo), _mm_mul_ps(a.hi, b.hi)};
 }
 
+inline VF loadMaskF(const std::uint32_t* p)
+{
+    return loadF(reinterpret_cast<const float*>(p));
+}
+/// Lanes of `b` where the mask is set, of `a` elsewhere.
+inline VF selectF(VF mask, VF b, VF a)
+{
+    return {_mm_or_ps(_mm_and_ps(mask.lo, b.lo), _mm_andnot_ps(mask.lo, a.lo)),
+            _mm_or_ps(_mm_and_ps(mask.hi, b.hi), _mm_andnot_ps(mask.hi, a.hi))};
+}
+
 inline VD loadD(const double* p)
 {
     return {{_mm_load_pd(p), _mm_load_pd(p + 2), _mm_load_pd(p + 4), _mm_load_pd(p + 6)}};

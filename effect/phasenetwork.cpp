@@ -2,7 +2,7 @@
 // blocks, and the portable inner loops every processor can run.
 #include "effect/phasenetwork.h"
 
-#include <cmath>
+#include <bit>
 
 #include "effect/phasekernels.h"
 
@@ -93,6 +93,22 @@ SORVELT_LANEWISE(VD, addD, +)
 SORVELT_LANEWISE(VD, subD, -)
 SORVELT_LANEWISE(VD, mulD, *)
 #undef SORVELT_LANEWISE
+
+/// The mask as 0 or 1 per lane.
+inline VF loadMaskF(const std::uint32_t* p)
+{
+    VF r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = p[i] ? 1.0f : 0.0f;
+    return r;
+}
+inline VF selectF(const VF& mask, const VF& b, const VF& a)
+{
+    VF r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = mask.v[i] != 0.0f ? b.v[i] : a.v[i];
+    return r;
+}
 
 inline VD loadD(const double* p)
 {
@@ -202,8 +218,8 @@ PhaseNetwork::PhaseNetwork(std::initializer_list<PhasePath> lanes, SimdLevel lev
             setup_.c[k][count] = b ? kPathBf[k] : kPathAf[k];
             setup_.cd[k][count] = b ? kPathBd[k] : kPathAd[k];
         }
-        setup_.isB[count] = b ? ~std::uint64_t{0} : 0;
-        setup_.shift[count] = b ? 1 : 0;
+        setup_.isBd[count] = b ? ~std::uint64_t{0} : 0;
+        setup_.isB[count] = b ? ~std::uint32_t{0} : 0;
         ++count;
     }
     // Unused lanes run path A on silence: their values stay small and finite.
@@ -252,16 +268,16 @@ void PhaseNetwork::process(const double* const* inputs, float* const* outputs, s
 
 bool PhaseNetwork::recoverFromNonFinite()
 {
-    bool finite = true;
-    for (int l = 0; l < setup_.lanes; ++l)
-    {
-        for (const auto& row : state_.x)
-            finite = finite && std::isfinite(row[l]);
-        for (const auto& row : state_.y)
-            finite = finite && std::isfinite(row[l]);
-    }
-    if (!finite) reset();
-    return !finite;
+    // An all-ones exponent is an infinity or a NaN. Unused lanes filter silence: always finite.
+    std::uint32_t nonFinite = 0;
+    for (const auto& row : state_.x)
+        for (float v : row)
+            nonFinite |= (std::bit_cast<std::uint32_t>(v) & 0x7f800000u) == 0x7f800000u;
+    for (const auto& row : state_.y)
+        for (float v : row)
+            nonFinite |= (std::bit_cast<std::uint32_t>(v) & 0x7f800000u) == 0x7f800000u;
+    if (nonFinite) reset();
+    return nonFinite != 0;
 }
 
 void PhaseNetwork::reset()

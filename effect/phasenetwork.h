@@ -52,7 +52,7 @@ public:
     void reset();
 
     int lanes() const { return setup_.lanes; }
-    PhasePath path(int lane) const { return setup_.shift[lane] ? PhasePath::B : PhasePath::A; }
+    PhasePath path(int lane) const { return setup_.isB[lane] ? PhasePath::B : PhasePath::A; }
     SimdLevel level() const { return level_; }
 
     /// A lane's past input x[n-1-age] (age 0..8) and past output y[n-1-age] (age 0..7).
