@@ -63,8 +63,8 @@ struct UhjGains
     int format;
 };
 
-/// The encoder's pass (at most kChunk frames) on a network whose lanes are F0..F5: path A
-/// and B on input 0, A and B on input 1, A on inputs 2 and 3. Filters, mixes with `gains`
+/// The encoder's pass (at most kChunk frames) on a network whose lanes are path A on
+/// inputs 0, 1, 2, 3, then path B on inputs 0 and 1 (F0 F2 F4 F5 F1 F3). Filters, mixes with `gains`
 /// and writes L, R, T, Q times the gain at `gain`, read for every sample. `gainInOutputs`
 /// says the gain may lie in an output buffer: then each read follows the writes before it.
 template <class Sample>

@@ -58,6 +58,64 @@ inline VF selectF(VF mask, VF b, VF a)
     return _mm256_blendv_ps(a, b, mask);
 }
 
+/// Lanes 0-3 of `a`, 4-7 of `b`.
+inline VF selectHigh(VF b, VF a)
+{
+    return _mm256_blend_ps(a, b, 0xF0);
+}
+
+// Half registers: four lanes of floats, and of doubles.
+using VH = __m128;
+using VDH = __m256d;
+inline VH loadLow(const float* p)
+{
+    return _mm_load_ps(p);
+}
+inline VH loadHigh(const float* p)
+{
+    return _mm_load_ps(p + 4);
+}
+inline void storeLow(float* p, VH a)
+{
+    _mm_store_ps(p, a);
+}
+inline void storeHigh(float* p, VH a)
+{
+    _mm_store_ps(p + 4, a);
+}
+inline VH subH(VH a, VH b)
+{
+    return _mm_sub_ps(a, b);
+}
+inline VDH widenH(VH a)
+{
+    return _mm256_cvtps_pd(a);
+}
+inline VH narrowH(VDH a)
+{
+    return _mm256_cvtpd_ps(a);
+}
+inline VDH loadDH(const double* p)
+{
+    return _mm256_load_pd(p);
+}
+inline VDH splatDH(double v)
+{
+    return _mm256_set1_pd(v);
+}
+inline VDH addDH(VDH a, VDH b)
+{
+    return _mm256_add_pd(a, b);
+}
+inline VDH subDH(VDH a, VDH b)
+{
+    return _mm256_sub_pd(a, b);
+}
+inline VDH mulDH(VDH a, VDH b)
+{
+    return _mm256_mul_pd(a, b);
+}
+
 inline VD loadD(const double* p)
 {
     return {_mm256_load_pd(p), _mm256_load_pd(p + 4)};

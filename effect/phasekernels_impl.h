@@ -23,12 +23,35 @@ template <class Sample> SORVELT_INLINE void stageEightRows(const Sample* const* 
     storeF(dst[7], h);
 }
 
+/// The encoder's eight rows: its lanes take inputs 0, 1, 2, 3, 0, 1 and silence, so four
+/// loads serve them all.
+template <class Sample> SORVELT_INLINE void stageEightEncoderRows(const Sample* const* in, int r, float (*dst)[8])
+{
+    VF a = loadInput(in[0] + r), b = loadInput(in[1] + r), c = loadInput(in[2] + r), d = loadInput(in[3] + r);
+    VF e = a, f = b, g = splatF(0.0f), h = splatF(0.0f);
+    transpose8(a, b, c, d, e, f, g, h);
+    storeF(dst[0], a);
+    storeF(dst[1], b);
+    storeF(dst[2], c);
+    storeF(dst[3], d);
+    storeF(dst[4], e);
+    storeF(dst[5], f);
+    storeF(dst[6], g);
+    storeF(dst[7], h);
+}
+
 /// Rows -9 .. frames-1 of x, one frame of every lane each, rounded to single, and the new
 /// input histories. Every input of the pass is read here, before any output is written.
-template <class Sample>
+template <class Sample, bool Encoder = false>
 SORVELT_INLINE void stageInputs(const phasekernels::Setup& setup, phasekernels::History& state,
                                 phasekernels::Scratch& scratch, const Sample* const* in, int frames)
 {
+    const auto stageEight = [&](int r, float(*dst)[8]) {
+        if constexpr (Encoder)
+            stageEightEncoderRows(in, r, dst);
+        else
+            stageEightRows(in, r, dst);
+    };
     using namespace phasekernels;
     float(*x)[kLanes] = scratch.x + kInputRows; // x[r] is row r
     for (int r = 0; r < kInputRows; ++r)
@@ -36,9 +59,9 @@ SORVELT_INLINE void stageInputs(const phasekernels::Setup& setup, phasekernels::
     if (frames >= 8)
     {
         for (int r = 0; r + 8 <= frames; r += 8)
-            stageEightRows(in, r, x + r);
+            stageEight(r, x + r);
         // The last eight rows again where the pass is not a multiple of eight long.
-        if (frames & 7) stageEightRows(in, frames - 8, x + frames - 8);
+        if (frames & 7) stageEight(frames - 8, x + frames - 8);
     }
     else
     {
@@ -56,6 +79,65 @@ SORVELT_INLINE void stageInputs(const phasekernels::Setup& setup, phasekernels::
                     scratch.now[n][l] = in[l][n];
 }
 
+/// The double recursion where lanes 0-3 run path A and lanes 4-7 path B: each half in
+/// its own registers, so neither takes the other's terms and nothing is blended.
+template <class GroupDone>
+SORVELT_INLINE void recurseSplitDouble(const phasekernels::Setup& setup, phasekernels::History& state,
+                                       phasekernels::Scratch& scratch, int frames, GroupDone groupDone)
+{
+    using namespace phasekernels;
+    VH a8 = loadLow(state.y[0]), a7 = loadLow(state.y[1]), a6 = loadLow(state.y[2]), a5 = loadLow(state.y[3]);
+    VH a4 = loadLow(state.y[4]), a3 = loadLow(state.y[5]), a2 = loadLow(state.y[6]), a1 = loadLow(state.y[7]);
+    VH b8 = loadHigh(state.y[0]), b7 = loadHigh(state.y[1]), b6 = loadHigh(state.y[2]), b5 = loadHigh(state.y[3]);
+    VH b4 = loadHigh(state.y[4]), b3 = loadHigh(state.y[5]), b2 = loadHigh(state.y[6]), b1 = loadHigh(state.y[7]);
+    const VDH ca8 = loadDH(setup.cd[0]), ca6 = loadDH(setup.cd[1]), ca4 = loadDH(setup.cd[2]),
+              ca2 = loadDH(setup.cd[3]);
+    const VDH cb8 = loadDH(setup.cd[0] + 4), cb6 = loadDH(setup.cd[1] + 4), cb4 = loadDH(setup.cd[2] + 4),
+              cb2 = loadDH(setup.cd[3] + 4);
+    const VDH offset = splatDH(static_cast<double>(1e-25f));
+    const float(*x)[kLanes] = scratch.x + kInputRows;
+    for (int n = 0; n < frames; ++n)
+    {
+        const VDH ta8 = mulDH(ca8, widenH(subH(loadLow(x[n - 1]), a8)));
+        const VDH ta6 = mulDH(ca6, widenH(subH(loadLow(x[n - 3]), a6)));
+        const VDH ta4 = mulDH(ca4, widenH(subH(loadLow(x[n - 5]), a4)));
+        const VDH ta2 = mulDH(ca2, widenH(subH(loadLow(x[n - 7]), a2)));
+        const VH ya =
+            narrowH(addDH(addDH(addDH(addDH(addDH(ta8, ta6), ta4), ta2), widenH(loadLow(x[n - 9]))), offset));
+        const VDH tb8 = mulDH(cb8, subDH(loadDH(scratch.now[n] + 4), widenH(b8)));
+        const VDH tb6 = mulDH(cb6, widenH(subH(loadHigh(x[n - 2]), b6)));
+        const VDH tb4 = mulDH(cb4, widenH(subH(loadHigh(x[n - 4]), b4)));
+        const VDH tb2 = mulDH(cb2, widenH(subH(loadHigh(x[n - 6]), b2)));
+        const VH yb =
+            narrowH(addDH(addDH(addDH(addDH(addDH(tb8, tb6), tb4), tb2), widenH(loadHigh(x[n - 8]))), offset));
+        storeLow(scratch.y[n], ya);
+        storeHigh(scratch.y[n], yb);
+        if ((n & 7) == 7) groupDone(n - 7);
+        a8 = a7;
+        a7 = a6;
+        a6 = a5;
+        a5 = a4;
+        a4 = a3;
+        a3 = a2;
+        a2 = a1;
+        a1 = ya;
+        b8 = b7;
+        b7 = b6;
+        b6 = b5;
+        b5 = b4;
+        b4 = b3;
+        b3 = b2;
+        b2 = b1;
+        b1 = yb;
+    }
+    const VH a[8] = {a8, a7, a6, a5, a4, a3, a2, a1}, b[8] = {b8, b7, b6, b5, b4, b3, b2, b1};
+    for (int k = 0; k < kOutputRows; ++k)
+    {
+        storeLow(state.y[k], a[k]);
+        storeHigh(state.y[k], b[k]);
+    }
+}
+
 /// The recursion over one pass, one row of every lane per frame:
 ///   y[n] = c8 (u[n-1] - y[n-8]) + c6 (u[n-3] - y[n-6]) + c4 (u[n-5] - y[n-4])
 ///          + c2 (u[n-7] - y[n-2]) + u[n-9] + 1e-25, summed in that order,
@@ -65,11 +147,16 @@ SORVELT_INLINE void stageInputs(const phasekernels::Setup& setup, phasekernels::
 /// sums in double, the output rounded to single. Frame n needs y[n-2] but not y[n-1], so
 /// neighbouring frames overlap; `groupDone(n0)` runs once rows n0 .. n0+7 are stored, and
 /// its work overlaps the recursion that follows.
-template <class Sample, class GroupDone>
+template <class Sample, bool Split = false, class GroupDone>
 SORVELT_INLINE void recurse(const phasekernels::Setup& setup, phasekernels::History& state,
                     phasekernels::Scratch& scratch, int frames, GroupDone groupDone)
 {
     using namespace phasekernels;
+    if constexpr (Split && sizeof(Sample) == sizeof(double))
+    {
+        recurseSplitDouble(setup, state, scratch, frames, groupDone);
+        return;
+    }
     VF h8 = loadF(state.y[0]), h7 = loadF(state.y[1]), h6 = loadF(state.y[2]), h5 = loadF(state.y[3]);
     VF h4 = loadF(state.y[4]), h3 = loadF(state.y[5]), h2 = loadF(state.y[6]), h1 = loadF(state.y[7]);
     const float(*x)[kLanes] = scratch.x + kInputRows;
@@ -77,11 +164,13 @@ SORVELT_INLINE void recurse(const phasekernels::Setup& setup, phasekernels::Hist
     for (int n = 0; n < frames; ++n)
     {
         // Path B lanes take the rows one frame later: off the recursion's critical path.
-        const VF u1 = selectF(isB, loadF(x[n]), loadF(x[n - 1]));
-        const VF u3 = selectF(isB, loadF(x[n - 2]), loadF(x[n - 3]));
-        const VF u5 = selectF(isB, loadF(x[n - 4]), loadF(x[n - 5]));
-        const VF u7 = selectF(isB, loadF(x[n - 6]), loadF(x[n - 7]));
-        const VF u9 = selectF(isB, loadF(x[n - 8]), loadF(x[n - 9]));
+        const auto pick = [&](int newer) {
+            if constexpr (Split)
+                return selectHigh(loadF(x[newer]), loadF(x[newer - 1]));
+            else
+                return selectF(isB, loadF(x[newer]), loadF(x[newer - 1]));
+        };
+        const VF u1 = pick(n), u3 = pick(n - 2), u5 = pick(n - 4), u7 = pick(n - 6), u9 = pick(n - 8);
         VF y;
         if constexpr (sizeof(Sample) == sizeof(float))
         {
@@ -181,7 +270,7 @@ SORVELT_INLINE void mixImage(const phasekernels::UhjGains& g, int i, const VD& a
     q = narrow(mulD(splatD(g.q), a));
 }
 
-/// The encoder's mix of y0A y0B y1A y1B y2A y3A (lanes 0..5) for eight frames.
+/// The encoder's mix of y0A y1A y2A y3A y0B y1B (lanes 0..5) for eight frames.
 SORVELT_INLINE Mixed mixEight(const phasekernels::UhjGains& g, const EightFrames& f)
 {
     const VF half = splatF(0.5f);
@@ -189,8 +278,8 @@ SORVELT_INLINE Mixed mixEight(const phasekernels::UhjGains& g, const EightFrames
     if (g.format == 2)
     {
         // B-Format W, X, Y, Z as it comes.
-        const VD w = widen(f.lane[0]), wj = widen(f.lane[1]), x = widen(f.lane[2]), xj = widen(f.lane[3]);
-        const VD y = widen(f.lane[4]), z = widen(f.lane[5]);
+        const VD w = widen(f.lane[0]), wj = widen(f.lane[4]), x = widen(f.lane[1]), xj = widen(f.lane[5]);
+        const VD y = widen(f.lane[2]), z = widen(f.lane[3]);
         S = narrow(addD(mulD(splatD(0.9397), w), mulD(splatD(0.1856), x)));
         D = narrow(addD(addD(mulD(splatD(-0.342), wj), mulD(splatD(0.5099), xj)), mulD(splatD(0.6555), y)));
         T = narrow(subD(addD(mulD(splatD(-0.1432), wj), mulD(splatD(0.6512), xj)), mulD(splatD(0.7071), y)));
@@ -199,10 +288,10 @@ SORVELT_INLINE Mixed mixEight(const phasekernels::UhjGains& g, const EightFrames
     else
     {
         // Mono takes channel 0 for both images, Stereo channel 1 for the second.
-        const int second = g.format == 0 ? 0 : 2;
+        const int second = g.format == 0 ? 0 : 1;
         VF s0, d0, t0, q0, s1, d1, t1, q1;
-        mixImage(g, 0, widen(f.lane[0]), widen(f.lane[1]), s0, d0, t0, q0);
-        mixImage(g, 1, widen(f.lane[second]), widen(f.lane[second + 1]), s1, d1, t1, q1);
+        mixImage(g, 0, widen(f.lane[0]), widen(f.lane[4]), s0, d0, t0, q0);
+        mixImage(g, 1, widen(f.lane[second]), widen(f.lane[second + 4]), s1, d1, t1, q1);
         S = mulF(half, addF(s0, s1));
         D = mulF(half, addF(d0, d1));
         T = mulF(half, addF(t0, t1));
@@ -250,7 +339,7 @@ SORVELT_INLINE void writeMixed(const Mixed& m, Sample* const* out, int n0, int c
     }
 }
 
-/// The encoder's pass: lanes 0..5 are F0..F5 on inputs 0, 0, 1, 1, 2, 3. The mix and the
+/// The encoder's pass: lanes 0..5 are F0 F2 F4 F5 F1 F3, on inputs 0, 1, 2, 3, 0, 1. The mix and the
 /// outputs of each eight frames run while the recursion works on the next eight.
 template <class Sample>
 inline void encodePass(const phasekernels::Setup& setup, phasekernels::History& state,
@@ -258,9 +347,9 @@ inline void encodePass(const phasekernels::Setup& setup, phasekernels::History& 
                        const phasekernels::UhjGains& gains, const float* gain, bool gainInOutputs)
 {
     alignas(32) static constexpr Sample kSilence[phasekernels::kChunk] = {};
-    const Sample* lanes[8] = {in[0], in[0], in[1], in[1], in[2], in[3], kSilence, kSilence};
-    stageInputs(setup, state, scratch, lanes, frames);
-    recurse<Sample>(setup, state, scratch, frames, [&](int n0) {
+    const Sample* lanes[8] = {in[0], in[1], in[2], in[3], in[0], in[1], kSilence, kSilence};
+    stageInputs<Sample, true>(setup, state, scratch, lanes, frames);
+    recurse<Sample, true>(setup, state, scratch, frames, [&](int n0) {
         if (n0 >= 8)
             writeMixed(mixEight(gains, loadEightFrames(scratch, n0 - 8)), out, n0 - 8, 8, gain, gainInOutputs);
     });

@@ -64,6 +64,67 @@ inline VF selectF(VF mask, VF b, VF a)
             _mm_or_ps(_mm_and_ps(mask.hi, b.hi), _mm_andnot_ps(mask.hi, a.hi))};
 }
 
+/// Lanes 0-3 of `a`, 4-7 of `b`.
+inline VF selectHigh(VF b, VF a)
+{
+    return {a.lo, b.hi};
+}
+
+// Half registers: four lanes of floats, and of doubles.
+using VH = __m128;
+struct VDH
+{
+    __m128d lo, hi;
+};
+inline VH loadLow(const float* p)
+{
+    return _mm_load_ps(p);
+}
+inline VH loadHigh(const float* p)
+{
+    return _mm_load_ps(p + 4);
+}
+inline void storeLow(float* p, VH a)
+{
+    _mm_store_ps(p, a);
+}
+inline void storeHigh(float* p, VH a)
+{
+    _mm_store_ps(p + 4, a);
+}
+inline VH subH(VH a, VH b)
+{
+    return _mm_sub_ps(a, b);
+}
+inline VDH widenH(VH a)
+{
+    return {_mm_cvtps_pd(a), _mm_cvtps_pd(_mm_movehl_ps(a, a))};
+}
+inline VH narrowH(VDH a)
+{
+    return _mm_movelh_ps(_mm_cvtpd_ps(a.lo), _mm_cvtpd_ps(a.hi));
+}
+inline VDH loadDH(const double* p)
+{
+    return {_mm_load_pd(p), _mm_load_pd(p + 2)};
+}
+inline VDH splatDH(double v)
+{
+    return {_mm_set1_pd(v), _mm_set1_pd(v)};
+}
+inline VDH addDH(VDH a, VDH b)
+{
+    return {_mm_add_pd(a.lo, b.lo), _mm_add_pd(a.hi, b.hi)};
+}
+inline VDH subDH(VDH a, VDH b)
+{
+    return {_mm_sub_pd(a.lo, b.lo), _mm_sub_pd(a.hi, b.hi)};
+}
+inline VDH mulDH(VDH a, VDH b)
+{
+    return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.hi, b.hi)};
+}
+
 inline VD loadD(const double* p)
 {
     return {{_mm_load_pd(p), _mm_load_pd(p + 2), _mm_load_pd(p + 4), _mm_load_pd(p + 6)}};

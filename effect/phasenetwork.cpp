@@ -110,6 +110,72 @@ inline VF selectF(const VF& mask, const VF& b, const VF& a)
     return r;
 }
 
+/// Lanes 0-3 of `a`, 4-7 of `b`.
+inline VF selectHigh(const VF& b, const VF& a)
+{
+    VF r = a;
+    for (int i = 4; i < 8; ++i)
+        r.v[i] = b.v[i];
+    return r;
+}
+
+// Half registers: four lanes of floats, and of doubles.
+struct VH
+{
+    float v[4];
+};
+struct VDH
+{
+    double v[4];
+};
+inline VH loadLow(const float* p)
+{
+    return {{p[0], p[1], p[2], p[3]}};
+}
+inline VH loadHigh(const float* p)
+{
+    return loadLow(p + 4);
+}
+inline void storeLow(float* p, const VH& a)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = a.v[i];
+}
+inline void storeHigh(float* p, const VH& a)
+{
+    storeLow(p + 4, a);
+}
+inline VDH widenH(const VH& a)
+{
+    return {{a.v[0], a.v[1], a.v[2], a.v[3]}};
+}
+inline VH narrowH(const VDH& a)
+{
+    return {{static_cast<float>(a.v[0]), static_cast<float>(a.v[1]), static_cast<float>(a.v[2]),
+             static_cast<float>(a.v[3])}};
+}
+inline VDH loadDH(const double* p)
+{
+    return {{p[0], p[1], p[2], p[3]}};
+}
+inline VDH splatDH(double s)
+{
+    return {{s, s, s, s}};
+}
+#define SORVELT_LANEWISE(T, name, op)                                                                        \
+    inline T name(const T& a, const T& b)                                                                    \
+    {                                                                                                        \
+        T r;                                                                                                 \
+        for (int i = 0; i < 4; ++i)                                                                          \
+            r.v[i] = a.v[i] op b.v[i];                                                                       \
+        return r;                                                                                            \
+    }
+SORVELT_LANEWISE(VH, subH, -)
+SORVELT_LANEWISE(VDH, addDH, +)
+SORVELT_LANEWISE(VDH, subDH, -)
+SORVELT_LANEWISE(VDH, mulDH, *)
+#undef SORVELT_LANEWISE
+
 inline VD loadD(const double* p)
 {
     VD r;

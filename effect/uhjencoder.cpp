@@ -96,7 +96,7 @@ int uhjFormatIndex(float format)
 }
 
 UhjEncoder::UhjEncoder(SimdLevel level)
-    : network_({PhasePath::A, PhasePath::B, PhasePath::A, PhasePath::B, PhasePath::A, PhasePath::A}, level)
+    : network_({PhasePath::A, PhasePath::A, PhasePath::A, PhasePath::A, PhasePath::B, PhasePath::B}, level)
 {
 }
 
@@ -145,12 +145,12 @@ void UhjEncoder::process(const double* const* inputs, double* const* outputs, in
 UhjFilterState UhjEncoder::state() const
 {
     UhjFilterState s{};
-    constexpr int kLaneOfInput[4] = {0, 2, 4, 5};
+    constexpr int kLaneOfFilter[6] = {0, 4, 1, 5, 2, 3};
     for (int c = 0; c < 4; ++c)
         for (int k = 0; k < PhaseNetwork::kInputHistory; ++k)
-            s.inputHistory[c][k] = network_.inputHistory(kLaneOfInput[c], k);
+            s.inputHistory[c][k] = network_.inputHistory(c, k);
     for (int f = 0; f < 6; ++f)
         for (int k = 0; k < PhaseNetwork::kOutputHistory; ++k)
-            s.filterHistory[f][k] = network_.outputHistory(f, k);
+            s.filterHistory[f][k] = network_.outputHistory(kLaneOfFilter[f], k);
     return s;
 }

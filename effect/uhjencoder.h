@@ -51,7 +51,8 @@ private:
     void run(const Sample* const* inputs, Sample* const* outputs, int32_t frames, const float* params,
              const phasekernels::UhjGains& gains);
 
-    /// F0..F5: path A and B on input 0, A and B on input 1, A on inputs 2 and 3.
+    /// Path A on inputs 0..3 (F0 F2 F4 F5), then path B on inputs 0 and 1 (F1 F3): the
+    /// two paths in separate halves of the vector registers.
     PhaseNetwork network_;
 };
 
