@@ -427,7 +427,7 @@ bool CFrame::setSize(long width, long height)
         if (window) window->resize(static_cast<int>(width), static_cast<int>(height));
         return true;
     }
-    if (window) window->resize(static_cast<int>(width), static_cast<int>(height));
+    if (window) window->resizeWithHost(static_cast<int>(width), static_cast<int>(height));
     CRect rect(0, 0, width, height);
     CViewContainer::setViewSize(rect);
     return true;

@@ -82,6 +82,9 @@ public:
 
     /// Changes the window's size, position unchanged; the surface follows.
     virtual void resize(int width, int height) = 0;
+    /// As resize, for a host that would not resize its own window: the platform grows the
+    /// host's windows around ours by the change as well, where it can.
+    virtual void resizeWithHost(int width, int height) { resize(width, height); }
     /// Asks for a paint event covering `rect`; nothing is painted now.
     virtual void invalidate(const CRect& rect) = 0;
     /// Delivers the events already queued to the listener; never waits for new ones.

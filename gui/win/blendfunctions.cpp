@@ -35,8 +35,7 @@ bool isNtFamily()
     return version.dwPlatformId > 1;
 }
 
-template <typename Function>
-Function lookUp(HMODULE module, const char* name)
+template <typename Function> Function lookUp(HMODULE module, const char* name)
 {
     // GetProcAddress answers a generic function pointer; the signature is msimg32's own.
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));

@@ -46,7 +46,8 @@ std::wstring toWide(const char* text)
     }
     if (count <= 0) return {};
     std::wstring wide(static_cast<size_t>(count), L'\0');
-    MultiByteToWideChar(codePage, codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, text, length, wide.data(), count);
+    MultiByteToWideChar(codePage, codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, text, length, wide.data(),
+                        count);
     return wide;
 }
 
@@ -54,8 +55,8 @@ class GdiBackend final : public DrawBackend
 {
 public:
     GdiBackend(const PixelBuffer& pixels_, HDC dc_, HBITMAP scratch_, void* scratchBits_)
-        : buffer(pixels_), dc(dc_), scratch(scratch_), bits(static_cast<std::uint8_t*>(scratchBits_)),
-          clips{CRect(0, 0, pixels_.width, pixels_.height)}
+        : buffer(pixels_), dc(dc_), scratch(scratch_),
+          bits(static_cast<std::uint8_t*>(scratchBits_)), clips{CRect(0, 0, pixels_.width, pixels_.height)}
     {
         savedBitmap = SelectObject(dc, scratch);
         savedPen = SelectObject(dc, GetStockObject(NULL_PEN));
@@ -125,10 +126,12 @@ public:
 
     void fillRect(const CRect& r, const Paint& paint) override
     {
-        cover(r, paint, [&] {
-            RECT area{r.left, r.top, r.right, r.bottom};
-            FillRect(dc, &area, white);
-        });
+        cover(r, paint,
+              [&]
+              {
+                  RECT area{r.left, r.top, r.right, r.bottom};
+                  FillRect(dc, &area, white);
+              });
     }
 
     void fillPolygon(const CPoint* points, long count, const Paint& paint) override
@@ -144,11 +147,13 @@ public:
             bounds.right = std::max(bounds.right, points[i].x + 1);
             bounds.bottom = std::max(bounds.bottom, points[i].y + 1);
         }
-        cover(bounds, paint, [&] {
-            HGDIOBJ old = SelectObject(dc, white);
-            Polygon(dc, p.data(), static_cast<int>(count));
-            SelectObject(dc, old);
-        });
+        cover(bounds, paint,
+              [&]
+              {
+                  HGDIOBJ old = SelectObject(dc, white);
+                  Polygon(dc, p.data(), static_cast<int>(count));
+                  SelectObject(dc, old);
+              });
     }
 
     void strokeLine(const CPoint& from, const CPoint& to, const Paint& paint) override
@@ -156,23 +161,29 @@ public:
         CRect bounds(std::min(from.x, to.x), std::min(from.y, to.y), std::max(from.x, to.x) + 1,
                      std::max(from.y, to.y) + 1);
         bounds.inset(-lineWidth, -lineWidth);
-        cover(bounds, paint, [&] {
-            withPen([&] {
-                MoveToEx(dc, from.x, from.y, nullptr);
-                LineTo(dc, to.x, to.y);
-            });
-        });
+        cover(bounds, paint,
+              [&]
+              {
+                  withPen(
+                      [&]
+                      {
+                          MoveToEx(dc, from.x, from.y, nullptr);
+                          LineTo(dc, to.x, to.y);
+                      });
+              });
     }
 
     void fillEllipse(const CRect& r, const Paint& paint) override
     {
         // Without a pen GDI leaves out the right column and bottom row of the box: grown by one,
         // the ellipse fills the box itself.
-        cover(r, paint, [&] {
-            HGDIOBJ old = SelectObject(dc, white);
-            Ellipse(dc, r.left, r.top, r.right + 1, r.bottom + 1);
-            SelectObject(dc, old);
-        });
+        cover(r, paint,
+              [&]
+              {
+                  HGDIOBJ old = SelectObject(dc, white);
+                  Ellipse(dc, r.left, r.top, r.right + 1, r.bottom + 1);
+                  SelectObject(dc, old);
+              });
     }
 
     void strokeEllipse(const CRect& r, const Paint& paint) override
@@ -185,11 +196,13 @@ public:
     void fillPie(const CRect& r, float startAngle, float endAngle, const Paint& paint) override
     {
         const POINT a = pointAtAngle(r, startAngle), b = pointAtAngle(r, endAngle);
-        cover(r, paint, [&] {
-            HGDIOBJ old = SelectObject(dc, white);
-            Pie(dc, r.left, r.top, r.right + 1, r.bottom + 1, a.x, a.y, b.x, b.y);
-            SelectObject(dc, old);
-        });
+        cover(r, paint,
+              [&]
+              {
+                  HGDIOBJ old = SelectObject(dc, white);
+                  Pie(dc, r.left, r.top, r.right + 1, r.bottom + 1, a.x, a.y, b.x, b.y);
+                  SelectObject(dc, old);
+              });
     }
 
     void strokeArc(const CRect& r, float startAngle, float endAngle, const Paint& paint) override
@@ -197,7 +210,8 @@ public:
         const POINT a = pointAtAngle(r, startAngle), b = pointAtAngle(r, endAngle);
         CRect bounds = r;
         bounds.inset(-lineWidth, -lineWidth);
-        cover(bounds, paint, [&] { withPen([&] { Arc(dc, r.left, r.top, r.right, r.bottom, a.x, a.y, b.x, b.y); }); });
+        cover(bounds, paint,
+              [&] { withPen([&] { Arc(dc, r.left, r.top, r.right, r.bottom, a.x, a.y, b.x, b.y); }); });
     }
 
     long textWidth(const char* text) override
@@ -227,7 +241,8 @@ public:
         const CRect area = prepare(bounds);
         if (area.isEmpty()) return;
         const std::wstring wide = toWide(text);
-        TextOutW(dc, static_cast<int>(x), static_cast<int>(baseline), wide.c_str(), static_cast<int>(wide.size()));
+        TextOutW(dc, static_cast<int>(x), static_cast<int>(baseline), wide.c_str(),
+                 static_cast<int>(wide.size()));
         GdiFlush();
         // Glyph edges may come in grey: their coverage is the source's opacity.
         for (long y = area.top; y < area.bottom; ++y)
@@ -263,8 +278,7 @@ private:
     }
 
     /// Lets GDI draw the shape in white, then writes `paint` into every covered pixel.
-    template <typename Draw>
-    void cover(const CRect& bounds, const Paint& paint, Draw draw)
+    template <typename Draw> void cover(const CRect& bounds, const Paint& paint, Draw draw)
     {
         const CRect area = prepare(bounds);
         if (area.isEmpty()) return;
@@ -279,8 +293,7 @@ private:
                                           paint.color, paint.op);
     }
 
-    template <typename Draw>
-    void withPen(Draw draw)
+    template <typename Draw> void withPen(Draw draw)
     {
         LOGPEN description{};
         description.lopnStyle = lineDashed ? PS_DOT : PS_SOLID;

@@ -222,12 +222,12 @@ public:
     void resize(int width, int height) override
     {
         if (width <= 0 || height <= 0) return;
-        if (hwnd) SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (hwnd)
+            SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         // Keep what was drawn where the old and new buffers overlap.
         const PixelBuffer old = getSurface();
         std::vector<std::uint8_t> kept;
-        if (old.isValid())
-            kept.assign(old.data, old.data + static_cast<size_t>(old.stride) * old.height);
+        if (old.isValid()) kept.assign(old.data, old.data + static_cast<size_t>(old.stride) * old.height);
         const int oldWidth = old.width, oldHeight = old.height;
         releaseBackBuffer();
         allocateBackBuffer(width, height);
@@ -237,6 +237,27 @@ public:
         const size_t bytes = static_cast<size_t>(std::min(oldWidth, now.width)) * 4;
         for (int y = 0; y < rows; ++y)
             std::memcpy(now.pixel(0, y), kept.data() + static_cast<size_t>(y) * oldWidth * 4, bytes);
+    }
+
+    /// The walk: each window above ours, up to and including the top-level one, grows by the
+    /// change in our size; it stops at an MDI client, whose children the host arranges itself.
+    void resizeWithHost(int width, int height) override
+    {
+        RECT before{};
+        if (!hwnd || width <= 0 || height <= 0 || !GetClientRect(hwnd, &before)) return resize(width, height);
+        const int dx = width - before.right, dy = height - before.bottom;
+        resize(width, height);
+        for (HWND w = GetParent(hwnd); w && (dx || dy);
+             w = (GetWindowLongA(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr)
+        {
+            char name[16] = {};
+            GetClassNameA(w, name, sizeof name);
+            if (lstrcmpiA(name, "MDIClient") == 0) break;
+            RECT r{};
+            GetWindowRect(w, &r);
+            SetWindowPos(w, nullptr, 0, 0, r.right - r.left + dx, r.bottom - r.top + dy,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
     }
 
     void invalidate(const CRect& rect) override
@@ -270,7 +291,8 @@ public:
         if (area.isEmpty()) return;
         HDC target = paintDC ? paintDC : GetDC(hwnd);
         if (!target) return;
-        BitBlt(target, area.left, area.top, area.width(), area.height(), memoryDC, area.left, area.top, SRCCOPY);
+        BitBlt(target, area.left, area.top, area.width(), area.height(), memoryDC, area.left, area.top,
+               SRCCOPY);
         if (!paintDC) ReleaseDC(hwnd, target);
     }
 
@@ -345,7 +367,11 @@ public:
                 PAINTSTRUCT paint;
                 paintDC = BeginPaint(hwnd, &paint);
                 const HWND self = hwnd;
-                if (!dispatch([&] { listener.onPlatformPaint(CRect(update.left, update.top, update.right, update.bottom)); }))
+                if (!dispatch(
+                        [&] {
+                            listener.onPlatformPaint(
+                                CRect(update.left, update.top, update.right, update.bottom));
+                        }))
                 {
                     EndPaint(self, &paint);
                     return 0;
@@ -360,7 +386,7 @@ public:
         case WM_MBUTTONDOWN:
         {
             // The message names the physical button; the toolkit's bits follow the swap setting.
-            long button = message == WM_MBUTTONDOWN ? kMouseMiddleButton
+            long button = message == WM_MBUTTONDOWN                                  ? kMouseMiddleButton
                           : (message == WM_LBUTTONDOWN) != windowClass().swapButtons ? kMouseLeftButton
                                                                                      : kMouseRightButton;
             press = Press{button, button | modifiersOf(wParam), true};
@@ -413,8 +439,7 @@ private:
     };
 
     /// Runs `call`; false when this object was destroyed meanwhile (touch nothing of it then).
-    template <typename Call>
-    bool dispatch(Call call)
+    template <typename Call> bool dispatch(Call call)
     {
         Dispatch d{false, dispatching};
         dispatching = &d;

@@ -67,8 +67,8 @@ HWND createHostWindow()
         registered = RegisterClassA(&info) != 0;
     }
     // A popup has no frame: its client area is the whole window, at a known place on the screen.
-    return CreateWindowExA(0, "SorveltTestHost", "Sorvelt test host", WS_POPUP | WS_VISIBLE, 100, 80, 420, 200,
-                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, "SorveltTestHost", "Sorvelt test host", WS_POPUP | WS_VISIBLE, 100, 80, 420,
+                           200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 /// Plays an xdotool gesture (a Unix program, which Wine starts as one) in the background; its
@@ -89,15 +89,16 @@ Gesture xdotool(const std::string& arguments)
 {
     static int count = 0;
     Gesture gesture;
-    gesture.marker = "/tmp/sorvelt-gesture-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
+    gesture.marker =
+        "/tmp/sorvelt-gesture-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
     DeleteFileA(("Z:" + gesture.marker).c_str());
     std::string command =
         "/bin/sh -c \"/usr/bin/xdotool " + arguments + "; /usr/bin/touch " + gesture.marker + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    gesture.started =
-        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    gesture.started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                     &startup, &process);
     if (process.hThread) CloseHandle(process.hThread);
     if (process.hProcess) CloseHandle(process.hProcess);
     return gesture;

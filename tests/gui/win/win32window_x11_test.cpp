@@ -126,6 +126,46 @@ TEST_F(Win32WindowTest, TwoWindowsShareOneClassUnregisteredWithTheLast)
     EXPECT_FALSE(GetClassInfoA(module, name.c_str(), &info)) << "left registered after the last window";
 }
 
+TEST_F(Win32WindowTest, ResizingWithTheHostGrowsEveryWindowAboveByTheChange)
+{
+    // The host's own layout: a child panel inside the top-level window, our window inside that.
+    HWND panel = CreateWindowExA(0, "SorveltWindowTestParent", "panel", WS_CHILD | WS_VISIBLE, 5, 5, 150, 100,
+                                 parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(panel, nullptr);
+    auto window = win::createWin32Window(panel, 120, 80, recorder);
+    ASSERT_NE(window, nullptr);
+    auto size = [](HWND w)
+    {
+        RECT r{};
+        GetWindowRect(w, &r);
+        return std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+    };
+    window->resizeWithHost(140, 90);
+    EXPECT_EQ(size(GetWindow(panel, GW_CHILD)), "140x90");
+    EXPECT_EQ(size(panel), "170x110");
+    EXPECT_EQ(size(parent), "320x210");
+    // Without the walk only our window changes.
+    window->resize(120, 80);
+    EXPECT_EQ(size(panel), "170x110");
+    EXPECT_EQ(window->getSurface().width, 120);
+}
+
+TEST_F(Win32WindowTest, CursorTypesAndTheSavedDefault)
+{
+    auto window = win::createWin32Window(parent, 50, 50, recorder);
+    ASSERT_NE(window, nullptr);
+    HCURSOR before = GetCursor();
+    window->setCursor(1); // wait
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+    window->setCursor(9); // hand
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));
+    window->setCursor(7); // copy shows the cursor in force before the first change
+    EXPECT_EQ(GetCursor(), before);
+    window->setCursor(8);
+    window->setCursor(0);
+    EXPECT_EQ(GetCursor(), before);
+}
+
 TEST_F(Win32WindowTest, NoWindowWithoutAParent)
 {
     EXPECT_EQ(win::createWin32Window(nullptr, 50, 50, recorder), nullptr);
@@ -155,8 +195,12 @@ TEST_F(Win32WindowTest, MessagesBecomeFrameEvents)
     parent = nullptr;
 
     const std::vector<std::string> expected = {
-        "wheel 10,20 axis 1 1.00", "wheel 10,20 axis 1 -1.00", "wheel 10,20 axis 1 -3.00",
-        "down 7,9",                "down 70,60",               "paint 0,0,120,80",
+        "wheel 10,20 axis 1 1.00",
+        "wheel 10,20 axis 1 -1.00",
+        "wheel 10,20 axis 1 -3.00",
+        "down 7,9",
+        "down 70,60",
+        "paint 0,0,120,80",
         "destroyed",
     };
     EXPECT_EQ(recorder.log, expected);
