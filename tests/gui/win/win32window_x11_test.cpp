@@ -239,3 +239,26 @@ TEST_F(Win32WindowTest, PressHandledAfterItsReleaseStillReportsThePress)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(Win32Platform, TimeAndTheDoubleClickInterval)
+{
+    auto platform = VSTGUI::createPlatform();
+    ASSERT_NE(platform, nullptr);
+    // The system's tick count: read between two readings of it, it lies between them.
+    const std::uint32_t before = GetTickCount();
+    const std::uint32_t ticks = platform->getTicks();
+    const std::uint32_t after = GetTickCount();
+    EXPECT_LE(ticks - before, after - before);
+    // The system's interval, but never shorter than 250 ms.
+    const UINT saved = GetDoubleClickTime();
+    SetDoubleClickTime(100);
+    EXPECT_EQ(platform->getDoubleClickTime(), 250u);
+    SetDoubleClickTime(600);
+    EXPECT_EQ(platform->getDoubleClickTime(), 600u);
+    SetDoubleClickTime(saved);
+}
+
+} // namespace
