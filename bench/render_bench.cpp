@@ -16,9 +16,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace
@@ -159,24 +161,44 @@ double medianOf(std::vector<double> values)
     return values.size() % 2 ? values[middle] : 0.5 * (values[middle - 1] + values[middle]);
 }
 
-/// Times `job` and `other` one right after the other, in turns of order so that neither always
-/// finds the caches warm; counts `job`'s time and keeps the ratio of the pair. False on failure.
-bool timePair(benchmark::State& state, const std::function<double()>& job,
-              const std::function<double()>& other, double& total, std::vector<double>& ratios)
+/// Ratios of paired runs: wall time, and the processor time of the whole process (every thread).
+struct PairRatios
 {
-    const bool otherFirst = ratios.size() % 2 == 1;
-    const double before = otherFirst ? other() : 0;
-    const double seconds = job();
-    const double after = otherFirst ? before : other();
+    std::vector<double> wall, cpu;
+    void report(benchmark::State& state, const char* name) const
+    {
+        state.counters[name] = medianOf(wall);
+        state.counters[std::string("cpu_") + name] = medianOf(cpu);
+    }
+};
+
+/// Times `job` and `other` one right after the other, in turns of order so that neither always
+/// finds the caches warm; counts `job`'s time and keeps the ratios of the pair. False on failure.
+bool timePair(benchmark::State& state, const std::function<double()>& job,
+              const std::function<double()>& other, double& total, PairRatios& ratios)
+{
+    const auto measure = [](const std::function<double()>& f, double& cpu)
+    {
+        const std::clock_t start = std::clock();
+        const double seconds = f();
+        cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+        return seconds;
+    };
+    const bool otherFirst = ratios.wall.size() % 2 == 1;
+    double jobCpu = 0, otherCpu = 0;
+    const double before = otherFirst ? measure(other, otherCpu) : 0;
+    const double seconds = measure(job, jobCpu);
+    const double after = otherFirst ? before : measure(other, otherCpu);
     if (seconds < 0 || after < 0) return false;
     state.SetIterationTime(seconds);
     total += seconds;
-    ratios.push_back(seconds / after);
+    ratios.wall.push_back(seconds / after);
+    if (otherCpu > 0) ratios.cpu.push_back(jobCpu / otherCpu);
     return true;
 }
 
 /// The B-Format noise encoded to 24-bit FLAC, each run paired with the file work alone;
-/// ratio_to_files is the median of the pairs' ratios.
+/// ratio_to_files is the median of the pairs' ratios (cpu_ratio_to_files: of their processor time).
 void encodeBFormatToFlac(benchmark::State& state)
 {
     const std::filesystem::path folder = workFolder();
@@ -186,7 +208,7 @@ void encodeBFormatToFlac(benchmark::State& state)
     options.output = (folder / "encoded.flac").string();
     options.threaded = state.range(0) != 0;
     double total = 0;
-    std::vector<double> ratios;
+    PairRatios ratios;
     for (auto _ : state)
         if (!timePair(
                 state, [&] { return timedRender(options); },
@@ -196,7 +218,7 @@ void encodeBFormatToFlac(benchmark::State& state)
             break;
         }
     perFrameCounters(state, total);
-    state.counters["ratio_to_files"] = medianOf(ratios);
+    ratios.report(state, "ratio_to_files");
 }
 
 void encodeStereo(benchmark::State& state)
@@ -237,7 +259,7 @@ void decodeFourChannels(benchmark::State& state)
     encode.output = (folder / "encoded.wav").string();
     encode.plugin = SORVELT_PLUGIN_FILE;
     double total = 0;
-    std::vector<double> ratios;
+    PairRatios ratios;
     for (auto _ : state)
         if (!timePair(
                 state, [&] { return timedRender(decode); }, [&] { return timedRender(encode); }, total,
@@ -247,7 +269,7 @@ void decodeFourChannels(benchmark::State& state)
             break;
         }
     perFrameCounters(state, total);
-    state.counters["ratio_to_encoding"] = medianOf(ratios);
+    ratios.report(state, "ratio_to_encoding");
 }
 
 /// The processing alone, no files: the plug-in's processReplacing (0) or the decoder (1) on

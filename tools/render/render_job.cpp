@@ -131,6 +131,20 @@ struct Routing
 constexpr int kSlotFrames = 16384;
 constexpr int kSlots = 4;
 
+/// The largest magnitude among `n` samples `stride` apart; a NaN counts for nothing. Four running
+/// maxima, so the comparisons need not wait for each other.
+template <typename Sample> double peakOf(const Sample* samples, size_t n, size_t stride)
+{
+    Sample m[4] = {0, 0, 0, 0};
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        for (size_t j = 0; j < 4; ++j)
+            if (const Sample a = std::fabs(samples[(i + j) * stride]); a > m[j]) m[j] = a;
+    for (; i < n; ++i)
+        if (const Sample a = std::fabs(samples[i * stride]); a > m[0]) m[0] = a;
+    return static_cast<double>(std::max(std::max(m[0], m[1]), std::max(m[2], m[3])));
+}
+
 /// Reads, processes and writes the whole source in one precision. `process(inputs, outputs,
 /// frames, block)` turns one block; the writing runs on a second thread when the options allow.
 template <typename Sample, typename Process>
@@ -199,13 +213,14 @@ int renderAll(AudioSource& source, SoundFileSink& sink, const RenderOptions& opt
             {
                 const Sample* from = outputs[static_cast<size_t>(routing.written[k])].data();
                 const double scale = routing.outScale[k];
-                double& peak = peaks[k];
-                for (size_t i = 0; i < n; ++i)
-                {
-                    const Sample v = scale == 1.0 ? from[i] : static_cast<Sample>(from[i] * scale);
-                    frames[i * outChannels + k] = v;
-                    peak = std::max(peak, std::fabs(static_cast<double>(v)));
-                }
+                Sample* to = frames + k;
+                if (scale == 1.0)
+                    for (size_t i = 0; i < n; ++i)
+                        to[i * outChannels] = from[i];
+                else
+                    for (size_t i = 0; i < n; ++i)
+                        to[i * outChannels] = static_cast<Sample>(from[i] * scale);
+                peaks[k] = std::max(peaks[k], peakOf(to, n, outChannels));
             }
             slot.counts.push_back(got);
         }
