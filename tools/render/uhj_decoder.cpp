@@ -1,6 +1,8 @@
 // The UHJ decoder: sum and difference, the six filters, the mix.
 #include "tools/render/uhj_decoder.h"
 
+#include <algorithm>
+
 namespace sorvelt::render
 {
 
@@ -36,22 +38,28 @@ void UhjDecoder::processPass(const float* const* inputs, float* const* outputs, 
     float in[kLanes - 1][kPass], out[kLanes][kPass]; // S feeds two lanes
     const float* l = inputs[0] + offset;
     const float* r = inputs[1] + offset;
+    // An absent T or Q is silence in, and exactly zero in the mix, not the filters' tiny
+    // anti-denormal residue.
+    for (int n = 0; n < frames; ++n)
+    {
+        in[kTA][n] = channels >= 3 ? inputs[2][offset + n] : 0.0f;
+        in[kQA][n] = channels >= 4 ? inputs[3][offset + n] : 0.0f;
+    }
     for (int n = 0; n < frames; ++n)
     {
         // The encoder halves L and R, so their sum and difference are S and D as it mixed them.
         const float s = l[n] + r[n];
         const float d = l[n] - r[n];
-        const float t = channels >= 3 ? inputs[2][offset + n] : 0.0f;
         in[kSA][n] = s;
         in[kDA][n] = d;
-        in[kTA][n] = t;
-        in[kQA][n] = channels >= 4 ? inputs[3][offset + n] : 0.0f;
-        in[kMB][n] = static_cast<float>(0.828331 * d + 0.767820 * t);
+        in[kMB][n] = static_cast<float>(0.828331 * d + 0.767820 * in[kTA][n]);
     }
     // Both paths of S read the same samples.
     const float* lanesIn[kLanes] = {in[kSA], in[kDA], in[kTA], in[kQA], in[kMB], in[kSA]};
     float* lanesOut[kLanes] = {out[0], out[1], out[2], out[3], out[4], out[5]};
     network.process(lanesIn, lanesOut, frames);
+    if (channels < 3) std::fill_n(out[kTA], frames, 0.0f);
+    if (channels < 4) std::fill_n(out[kQA], frames, 0.0f);
 
     float* w = outputs[0] + offset;
     float* x = outputs[1] + offset;
@@ -59,9 +67,7 @@ void UhjDecoder::processPass(const float* const* inputs, float* const* outputs, 
     float* z = outputs[3] + offset;
     for (int n = 0; n < frames; ++n)
     {
-        // An absent T or Q is exactly zero, not the filters' tiny anti-denormal residue.
-        const double sA = out[kSA][n], dA = out[kDA][n];
-        const double tA = channels >= 3 ? out[kTA][n] : 0.0, qA = channels >= 4 ? out[kQA][n] : 0.0;
+        const double sA = out[kSA][n], dA = out[kDA][n], tA = out[kTA][n], qA = out[kQA][n];
         const double mB = out[kMB][n], sB = out[kSB][n];
         w[n] = static_cast<float>(0.981532 * sA + 0.197484 * mB) * gain;
         x[n] = static_cast<float>(0.418496 * sA - mB) * gain;
