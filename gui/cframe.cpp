@@ -60,19 +60,8 @@ void* CDragContainer::next(long& size, long& type)
 // CFrame
 
 // Every entry point that may call out (to views, to the editor, through it to the host) runs
-// inside one: a host may close the editor from anywhere in there, and the frame, its window
-// and the contexts made on it must outlive the calls still on the stack.
-CFrame::DispatchScope::DispatchScope(CFrame& frame_) : frame(frame_)
-{
-    frame.remember();
-    ++frame.dispatchDepth;
-}
-
-CFrame::DispatchScope::~DispatchScope()
-{
-    --frame.dispatchDepth;
-    frame.forget(); // may be the last reference: touch nothing after it
-}
+// inside a DispatchScope: a host may close the editor from anywhere in there, and the frame,
+// its window and the contexts made on it must outlive the calls still on the stack.
 
 CFrame::CFrame(const CRect& rect, void* parentWindow, AEffGUIEditor* guiEditor,
                std::unique_ptr<Platform> given)
@@ -101,15 +90,11 @@ CFrame::~CFrame()
 
 void CFrame::forget()
 {
-    // Only our own dispatch scopes would be left: the owner has let go in the middle of a
-    // dispatch. The views go now (a dragging control sees it and stops), the rest on unwinding.
-    if (dispatchDepth > 0 && getNbReference() - 1 == dispatchDepth)
-    {
-        CViewContainer::forget();
-        release();
-        return;
-    }
+    // The owner let go in the middle of a dispatch: the views go now (a dragging control sees
+    // it and stops), the frame and its window when the dispatch unwinds.
+    const bool ownerGone = lifetime.isOwnersLastForget();
     CViewContainer::forget();
+    if (ownerGone) release();
 }
 
 void CFrame::release()
@@ -125,7 +110,7 @@ void CFrame::release()
     if (dropActive) setDropActive(false);
     // A view may be in the middle of a call (the one a closing host answered): it is removed
     // now, so that it stops, and destroyed with the frame, when nothing of it is on the stack.
-    if (dispatchDepth > 0)
+    if (lifetime.isDispatching())
         for (ChildEntry* entry = firstChild; entry; entry = entry->next)
         {
             entry->view->remember();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gui/cviewcontainer.h"
+#include "gui/dispatchlifetime.h"
 #include "gui/platform.h"
 
 class AEffGUIEditor;
@@ -79,18 +80,12 @@ public:
     /// True once the owner let go during a dispatch: events and idle passes are ignored.
     bool isReleased() const { return released; }
 
-    /// Keeps the frame alive for one dispatch: its own entry points hold one, and so does a
-    /// caller that uses the frame's window after calling in. The frame may go when it ends.
-    class DispatchScope
+    /// Keeps the frame alive for one dispatch (DispatchLifetime's rule): its own entry points
+    /// hold one, and so does a caller that uses the frame's window after calling in.
+    class DispatchScope : public DispatchLifetime::Scope
     {
     public:
-        explicit DispatchScope(CFrame& frame);
-        ~DispatchScope();
-        DispatchScope(const DispatchScope&) = delete;
-        DispatchScope& operator=(const DispatchScope&) = delete;
-
-    private:
-        CFrame& frame;
+        explicit DispatchScope(CFrame& frame) : Scope(frame.lifetime) {}
     };
 
     void draw(CDrawContext* context) override;
@@ -208,7 +203,7 @@ protected:
     std::vector<KeptInput> keptInput;
     bool handlingKeptInput = false;
     int mouseDepth = 0;    // > 0 while a click is being handled (controls track the mouse inside it)
-    int dispatchDepth = 0; // references the frame holds on itself while it dispatches
+    DispatchLifetime lifetime{*this};
     bool released = false;
     std::vector<long> openEdits;       // begun and not yet ended, in order
     std::vector<CView*> departedViews; // removed during a dispatch, held until the frame goes
