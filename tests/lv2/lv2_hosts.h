@@ -1,5 +1,5 @@
 // Running the real LV2 hosts (lv2ls, lv2info, lv2apply, jalv) on the built bundle: a
-// private LV2_PATH that holds only our bundle and the system's specification bundles,
+// private LV2_PATH that holds only our bundle and the system's LV2 core and extension bundles,
 // and commands run with their output and errors captured.
 #pragma once
 
