@@ -94,6 +94,22 @@ protected:
     /// tears the frame down from inside the drag's idle pump, and the drag must then stop at once
     /// without touching the frame or its context again.
     bool wasRemoved() const { return removedFromParent; }
+    /// The drag every tracking control runs inside one edit gesture: `step` handles the pointer
+    /// where it is, then the pointer is read again and the frame idles, until `held` answers false.
+    /// A control removed during the idle stops at once and sends no endEdit.
+    template <class Step, class Held>
+    void trackDrag(CDrawContext* context, CPoint& where, Step step, Held held)
+    {
+        beginEdit();
+        do
+        {
+            step();
+            getMouseLocation(context, where);
+            doIdleStuff();
+            if (wasRemoved()) return;
+        } while (held());
+        endEdit();
+    }
     /// Truncates towards zero like a cast, but a value the owner set out of range
     /// (huge, infinite or NaN) gives a bounded pixel number instead of undefined behaviour.
     static long truncatePixels(double x);

@@ -239,14 +239,14 @@ void CKnob::trackLinear(CDrawContext* context, CPoint& where, long button)
     long lastButton = button;
     const CPoint first = where;
 
-    beginEdit();
     CPoint last(-1, -1);
-    long buttons;
-    do
-    {
-        buttons = context->getMouseButtons();
-        if (where != last)
+    long buttons = 0;
+    trackDrag(
+        context, where,
+        [&]
         {
+            buttons = context->getMouseButtons();
+            if (where == last) return;
             const long d = (first.y - where.y) + (where.x - first.x);
             if (buttons != lastButton)
             {
@@ -260,12 +260,8 @@ void CKnob::trackLinear(CDrawContext* context, CPoint& where, long button)
             bounceValue();
             reportIfDirty(context);
             last = where;
-        }
-        getMouseLocation(context, where);
-        doIdleStuff();
-        if (wasRemoved()) return;
-    } while (buttons & kMouseLeftButton);
-    endEdit();
+        },
+        [&] { return (buttons & kMouseLeftButton) != 0; });
 }
 
 void CKnob::trackCircular(CDrawContext* context, CPoint& where)
@@ -275,14 +271,14 @@ void CKnob::trackCircular(CDrawContext* context, CPoint& where)
     local.offset(-size.left, -size.top);
     float old = valueFromPoint(local);
 
-    beginEdit();
     CPoint last(-1, -1);
-    long buttons;
-    do
-    {
-        buttons = context->getMouseButtons();
-        if (where != last)
+    long buttons = 0;
+    trackDrag(
+        context, where,
+        [&]
         {
+            buttons = context->getMouseButtons();
+            if (where == last) return;
             last = where;
             where.offset(-size.left, -size.top);
             const float v = valueFromPoint(where);
@@ -298,12 +294,8 @@ void CKnob::trackCircular(CDrawContext* context, CPoint& where)
                 old = v;
             }
             reportIfDirty(context);
-        }
-        getMouseLocation(context, where);
-        doIdleStuff();
-        if (wasRemoved()) return;
-    } while (buttons & kMouseLeftButton);
-    endEdit();
+        },
+        [&] { return (buttons & kMouseLeftButton) != 0; });
 }
 
 bool CKnob::onWheel(CDrawContext* context, const CPoint&, float distance)

@@ -80,19 +80,15 @@ void CVerticalSwitch::mouse(CDrawContext* context, CPoint& where, long button)
 
     // Our own reference keeps the switch alive should its frame let go of it during the drag.
     remember();
-    beginEdit();
-    bool held = true;
-    while (held)
-    {
-        storeValue(valueAt(where.y));
-        reportIfDirty(context);
-        getMouseLocation(context, where);
-        doIdleStuff();
-        if (wasRemoved()) break;
+    trackDrag(
+        context, where,
+        [&]
+        {
+            storeValue(valueAt(where.y));
+            reportIfDirty(context);
+        },
         // Any change of the buttons or modifiers ends the drag, even with the button still held.
-        held = context->getMouseButtons() == button;
-    }
-    if (!wasRemoved()) endEdit();
+        [&] { return context->getMouseButtons() == button; });
     forget();
 }
 
