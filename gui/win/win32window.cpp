@@ -105,6 +105,22 @@ std::vector<PlatformDragItem> dragItemsOf(IDataObject* data)
         ReleaseStgMedium(&medium);
         return items;
     }
+    // Older programs offer text in the ANSI code page only.
+    text.cfFormat = CF_TEXT;
+    if (data->GetData(&text, &medium) == S_OK)
+    {
+        if (auto chars = static_cast<const char*>(GlobalLock(medium.hGlobal)))
+        {
+            const size_t length = strnlen(chars, GlobalSize(medium.hGlobal));
+            const int count = MultiByteToWideChar(CP_ACP, 0, chars, static_cast<int>(length), nullptr, 0);
+            std::wstring wide(static_cast<size_t>(std::max(count, 0)), L'\0');
+            if (count > 0) MultiByteToWideChar(CP_ACP, 0, chars, static_cast<int>(length), wide.data(), count);
+            items.push_back(PlatformDragItem{1, narrow(wide.c_str())});
+            GlobalUnlock(medium.hGlobal);
+        }
+        ReleaseStgMedium(&medium);
+        return items;
+    }
     items.push_back(PlatformDragItem{-1, {}});
     return items;
 }
@@ -385,10 +401,7 @@ public:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
         {
-            // The message names the physical button; the toolkit's bits follow the swap setting.
-            long button = message == WM_MBUTTONDOWN                                  ? kMouseMiddleButton
-                          : (message == WM_LBUTTONDOWN) != windowClass().swapButtons ? kMouseLeftButton
-                                                                                     : kMouseRightButton;
+            const long button = buttonOfMessage(message, windowClass().swapButtons);
             press = Press{button, button | modifiersOf(wParam), true};
             const CPoint where(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
             if (dispatch([&] { listener.onPlatformMouseDown(where); })) press.unread = false;
@@ -539,16 +552,33 @@ int windowClassUsers()
     return windowClass().users;
 }
 
-long asyncMouseButtons(bool swapped)
+long buttonOfMessage(UINT message, bool swapped)
 {
+    // The message names the physical button; the toolkit's bits follow the swap setting.
+    switch (message)
+    {
+    case WM_LBUTTONDOWN:
+        return swapped ? kMouseRightButton : kMouseLeftButton;
+    case WM_RBUTTONDOWN:
+        return swapped ? kMouseLeftButton : kMouseRightButton;
+    case WM_MBUTTONDOWN:
+        return kMouseMiddleButton;
+    default:
+        return 0;
+    }
+}
+
+long asyncMouseButtons(bool swapped, KeyStateFunction keyState)
+{
+    // GetAsyncKeyState's VK_LBUTTON and VK_RBUTTON are the physical buttons.
     long buttons = 0;
-    const bool left = GetAsyncKeyState(VK_LBUTTON) < 0, right = GetAsyncKeyState(VK_RBUTTON) < 0;
+    const bool left = keyState(VK_LBUTTON) < 0, right = keyState(VK_RBUTTON) < 0;
     if (swapped ? right : left) buttons |= kMouseLeftButton;
     if (swapped ? left : right) buttons |= kMouseRightButton;
-    if (GetAsyncKeyState(VK_MBUTTON) < 0) buttons |= kMouseMiddleButton;
-    if (GetAsyncKeyState(VK_SHIFT) < 0) buttons |= kModifierShift;
-    if (GetAsyncKeyState(VK_CONTROL) < 0) buttons |= kModifierControl;
-    if (GetAsyncKeyState(VK_MENU) < 0) buttons |= kModifierAlt;
+    if (keyState(VK_MBUTTON) < 0) buttons |= kMouseMiddleButton;
+    if (keyState(VK_SHIFT) < 0) buttons |= kModifierShift;
+    if (keyState(VK_CONTROL) < 0) buttons |= kModifierControl;
+    if (keyState(VK_MENU) < 0) buttons |= kModifierAlt;
     return buttons;
 }
 

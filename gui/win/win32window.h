@@ -38,8 +38,14 @@ HMODULE ownModule();
 const char* windowClassName();
 int windowClassUsers();
 
-/// The toolkit's bit set for the buttons and modifiers held now (GetAsyncKeyState), with the
-/// physical left and right buttons exchanged when the system swaps them.
-long asyncMouseButtons(bool swapped);
+/// The toolkit's button bit for a button-down message (0 for any other message): with the
+/// system's buttons swapped, the physical left button is the right one and the other way round.
+long buttonOfMessage(UINT message, bool swapped);
+
+using KeyStateFunction = SHORT(WINAPI*)(int);
+
+/// The toolkit's bit set for the buttons and modifiers held now (GetAsyncKeyState, or the
+/// reading given), with the physical left and right buttons exchanged when the system swaps them.
+long asyncMouseButtons(bool swapped, KeyStateFunction keyState = GetAsyncKeyState);
 
 } // namespace VSTGUI::win

@@ -1,11 +1,16 @@
 // The Windows child window under Wine and a real X server: its private class and the
-// class's use count, and the messages its window procedure turns into frame events.
+// class's use count, the messages its window procedure turns into frame events, the swapped
+// mouse buttons, OLE and the drop target.
 #include <windows.h>
+#include <ole2.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gui/cdrawcontext.h"
@@ -37,6 +42,18 @@ struct Recorder : PlatformWindowListener
         log.push_back(text);
     }
     void onPlatformDestroyed() override { log.push_back("destroyed"); }
+    bool onPlatformDrag(PlatformDragPhase phase, const std::vector<PlatformDragItem>& items,
+                        const CPoint& where) override
+    {
+        static const char* const names[] = {"enter", "move", "leave", "drop"};
+        std::string entry = std::string(names[static_cast<int>(phase)]) + " " + std::to_string(where.x) + "," +
+                            std::to_string(where.y);
+        for (const PlatformDragItem& item : items)
+            entry += " [" + std::to_string(item.type) + ":" + item.data + "]";
+        log.push_back(entry);
+        return takeDrops;
+    }
+    bool takeDrops = false;
 };
 
 HWND createParent()
@@ -236,6 +253,233 @@ TEST_F(Win32WindowTest, PressHandledAfterItsReleaseStillReportsThePress)
     ASSERT_EQ(reader.buttons.size(), 2u);
     EXPECT_EQ(reader.buttons[0], kMouseLeftButton | kModifierShift);
     EXPECT_EQ(reader.buttons[1] & kMouseLeftButton, 0) << "later readings are live";
+}
+
+TEST(Win32Buttons, SwappedButtonsExchangeThePhysicalLeftAndRightBits)
+{
+    struct Case
+    {
+        UINT message;
+        bool swapped;
+        long bit;
+    };
+    const Case cases[] = {
+        {WM_LBUTTONDOWN, false, kMouseLeftButton},  {WM_RBUTTONDOWN, false, kMouseRightButton},
+        {WM_MBUTTONDOWN, false, kMouseMiddleButton}, {WM_LBUTTONDOWN, true, kMouseRightButton},
+        {WM_RBUTTONDOWN, true, kMouseLeftButton},   {WM_MBUTTONDOWN, true, kMouseMiddleButton},
+        {WM_MOUSEMOVE, false, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(win::buttonOfMessage(c.message, c.swapped), c.bit) << c.message << " swapped " << c.swapped;
+
+    // The state read while tracking: the keys held are given, the swap is the caller's.
+    static int held[3];
+    auto keyState = +[](int key) -> SHORT
+    {
+        for (int k : held)
+            if (k == key) return static_cast<SHORT>(0x8000);
+        return 0;
+    };
+    struct StateCase
+    {
+        int keys[3];
+        bool swapped;
+        long expected;
+    };
+    const StateCase states[] = {
+        {{VK_LBUTTON, 0, 0}, false, kMouseLeftButton},
+        {{VK_LBUTTON, 0, 0}, true, kMouseRightButton},
+        {{VK_RBUTTON, VK_SHIFT, 0}, true, kMouseLeftButton | kModifierShift},
+        {{VK_RBUTTON, VK_CONTROL, VK_MENU}, false, kMouseRightButton | kModifierControl | kModifierAlt},
+        {{VK_MBUTTON, VK_LBUTTON, VK_RBUTTON}, true, kMouseLeftButton | kMouseMiddleButton | kMouseRightButton},
+        {{0, 0, 0}, true, 0},
+    };
+    for (const StateCase& c : states)
+    {
+        std::memcpy(held, c.keys, sizeof held);
+        EXPECT_EQ(win::asyncMouseButtons(c.swapped, keyState), c.expected) << c.keys[0] << " swapped " << c.swapped;
+    }
+}
+
+TEST_F(Win32WindowTest, WithTheSystemsButtonsSwappedALeftPressIsTheRightButton)
+{
+    struct Reader : Recorder
+    {
+        PlatformWindow* window = nullptr;
+        std::vector<long> buttons;
+        void onPlatformMouseDown(const CPoint&) override { buttons.push_back(window->getMouseButtons()); }
+    };
+    // The setting is read when the window class is registered, as the system had it then.
+    const BOOL wasSwapped = SwapMouseButton(TRUE);
+    Reader reader;
+    auto window = win::createWin32Window(parent, 60, 60, reader);
+    SwapMouseButton(wasSwapped);
+    ASSERT_NE(window, nullptr);
+    reader.window = window.get();
+    HWND child = GetWindow(parent, GW_CHILD);
+    SendMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    SendMessageA(child, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 1));
+    EXPECT_EQ(reader.buttons, (std::vector<long>{kMouseRightButton, kMouseLeftButton}));
+}
+
+/// A data object offering some of: files (CF_HDROP), text (CF_UNICODETEXT), ANSI text (CF_TEXT).
+class DataObject final : public IDataObject
+{
+public:
+    std::vector<std::wstring> files;
+    std::wstring unicodeText;
+    std::string ansiText;
+    bool hasUnicode = false, hasAnsi = false;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override
+    {
+        if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDataObject))
+        {
+            *out = static_cast<IDataObject*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    // Lives on the test's stack, longer than any use.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override
+    {
+        if (!(format->tymed & TYMED_HGLOBAL)) return DV_E_TYMED;
+        std::vector<char> bytes;
+        if (format->cfFormat == CF_HDROP && !files.empty())
+        {
+            DROPFILES header{};
+            header.pFiles = sizeof header;
+            header.fWide = TRUE;
+            bytes.assign(reinterpret_cast<char*>(&header), reinterpret_cast<char*>(&header) + sizeof header);
+            for (const std::wstring& f : files)
+                append(bytes, f.c_str(), (f.size() + 1) * sizeof(wchar_t));
+            append(bytes, L"", sizeof(wchar_t));
+        }
+        else if (format->cfFormat == CF_UNICODETEXT && hasUnicode)
+            append(bytes, unicodeText.c_str(), (unicodeText.size() + 1) * sizeof(wchar_t));
+        else if (format->cfFormat == CF_TEXT && hasAnsi)
+            append(bytes, ansiText.c_str(), ansiText.size() + 1);
+        else
+            return DV_E_FORMATETC;
+        HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        std::memcpy(GlobalLock(global), bytes.data(), bytes.size());
+        GlobalUnlock(global);
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = global;
+        medium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+private:
+    static void append(std::vector<char>& bytes, const void* data, size_t size)
+    {
+        bytes.insert(bytes.end(), static_cast<const char*>(data), static_cast<const char*>(data) + size);
+    }
+};
+
+/// The drop target OLE keeps for a window (RegisterDragDrop stores it as a window property).
+IDropTarget* registeredTarget(HWND window)
+{
+    return static_cast<IDropTarget*>(GetPropA(window, "OleDropTargetInterface"));
+}
+
+TEST_F(Win32WindowTest, TheDropTargetTurnsOleDragsIntoTheFramesDragOperations)
+{
+    auto window = win::createWin32Window(parent, 120, 80, recorder);
+    ASSERT_NE(window, nullptr);
+    HWND child = GetWindow(parent, GW_CHILD);
+    ASSERT_TRUE(window->setDropActive(true)); // what the frame does when it binds
+    IDropTarget* target = registeredTarget(child);
+    ASSERT_NE(target, nullptr) << "no drop target registered for the window";
+    RECT screen{};
+    GetWindowRect(child, &screen);
+
+    struct Case
+    {
+        const char* name;
+        DataObject data;
+        bool take;
+        std::string items;
+        DWORD effect;
+    };
+    std::vector<Case> cases(5);
+    cases[0] = {"two files", {}, false, " [0:C:\\a.wav] [0:C:\\b\\\xc3\xa9t\xc3\xa9.wav]", DROPEFFECT_NONE};
+    cases[0].data.files = {L"C:\\a.wav", L"C:\\b\\\u00e9t\u00e9.wav"};
+    cases[1] = {"unicode text", {}, true, " [1:h\xc3\xa9llo]", DROPEFFECT_COPY};
+    cases[1].data.unicodeText = L"h\u00e9llo";
+    cases[1].data.hasUnicode = true;
+    cases[2] = {"ANSI text only", {}, true, " [1:plain]", DROPEFFECT_COPY};
+    cases[2].data.ansiText = "plain";
+    cases[2].data.hasAnsi = true;
+    cases[3] = {"files before text", {}, false, " [0:C:\\x]", DROPEFFECT_NONE};
+    cases[3].data.files = {L"C:\\x"};
+    cases[3].data.unicodeText = L"ignored";
+    cases[3].data.hasUnicode = true;
+    cases[4] = {"nothing known", {}, false, " [-1:]", DROPEFFECT_NONE};
+
+    for (Case& c : cases)
+    {
+        recorder.log.clear();
+        recorder.takeDrops = c.take;
+        DWORD effect = DROPEFFECT_COPY;
+        const POINTL at{screen.left + 5, screen.top + 6}, later{screen.left + 7, screen.top + 8};
+        EXPECT_EQ(target->DragEnter(&c.data, MK_LBUTTON, at, &effect), S_OK);
+        EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << c.name;
+        EXPECT_EQ(target->DragOver(MK_LBUTTON, later, &effect), S_OK);
+        EXPECT_EQ(target->DragLeave(), S_OK);
+        EXPECT_EQ(target->DragEnter(&c.data, MK_LBUTTON, at, &effect), S_OK);
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        EXPECT_EQ(target->Drop(&c.data, 0, later, &effect), S_OK);
+        EXPECT_EQ(effect, c.effect) << c.name;
+        const std::vector<std::string> expected = {"enter 5,6" + c.items, "move 7,8" + c.items,
+                                                   "leave 0,0" + c.items, "enter 5,6" + c.items,
+                                                   "drop 7,8" + c.items};
+        EXPECT_EQ(recorder.log, expected) << c.name;
+    }
+
+    // Switched off, and when the host destroys the window, the target is gone.
+    EXPECT_TRUE(window->setDropActive(false));
+    EXPECT_EQ(registeredTarget(child), nullptr);
+    EXPECT_TRUE(window->setDropActive(true));
+    EXPECT_NE(registeredTarget(child), nullptr);
+    DestroyWindow(parent);
+    parent = nullptr;
+    EXPECT_EQ(GetPropA(child, "OleDropTargetInterface"), nullptr);
+}
+
+TEST_F(Win32WindowTest, EachWindowInitialisesOleForItsThreadAndUninitialisesIt)
+{
+    // On a thread of its own, which nothing else initialised: a window there can register a
+    // drop target, and after it OLE is as before (a first initialisation answers S_OK again).
+    HRESULT afterwards = E_FAIL;
+    bool registered = false;
+    std::thread([&]
+                {
+                    HWND owner = createParent();
+                    {
+                        auto window = win::createWin32Window(owner, 40, 40, recorder);
+                        registered = window && window->setDropActive(true) &&
+                                     registeredTarget(GetWindow(owner, GW_CHILD)) != nullptr;
+                    }
+                    DestroyWindow(owner);
+                    afterwards = OleInitialize(nullptr);
+                    if (SUCCEEDED(afterwards)) OleUninitialize();
+                })
+        .join();
+    EXPECT_TRUE(registered);
+    EXPECT_EQ(afterwards, S_OK) << "OLE left initialised by the window";
 }
 
 } // namespace
