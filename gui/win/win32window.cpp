@@ -114,7 +114,8 @@ std::vector<PlatformDragItem> dragItemsOf(IDataObject* data)
             const size_t length = strnlen(chars, GlobalSize(medium.hGlobal));
             const int count = MultiByteToWideChar(CP_ACP, 0, chars, static_cast<int>(length), nullptr, 0);
             std::wstring wide(static_cast<size_t>(std::max(count, 0)), L'\0');
-            if (count > 0) MultiByteToWideChar(CP_ACP, 0, chars, static_cast<int>(length), wide.data(), count);
+            if (count > 0)
+                MultiByteToWideChar(CP_ACP, 0, chars, static_cast<int>(length), wide.data(), count);
             items.push_back(PlatformDragItem{1, narrow(wide.c_str())});
             GlobalUnlock(medium.hGlobal);
         }

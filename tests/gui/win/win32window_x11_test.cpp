@@ -1,9 +1,9 @@
 // The Windows child window under Wine and a real X server: its private class and the
 // class's use count, the messages its window procedure turns into frame events, the swapped
 // mouse buttons, OLE and the drop target.
-#include <windows.h>
 #include <ole2.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -46,8 +46,8 @@ struct Recorder : PlatformWindowListener
                         const CPoint& where) override
     {
         static const char* const names[] = {"enter", "move", "leave", "drop"};
-        std::string entry = std::string(names[static_cast<int>(phase)]) + " " + std::to_string(where.x) + "," +
-                            std::to_string(where.y);
+        std::string entry = std::string(names[static_cast<int>(phase)]) + " " + std::to_string(where.x) +
+                            "," + std::to_string(where.y);
         for (const PlatformDragItem& item : items)
             entry += " [" + std::to_string(item.type) + ":" + item.data + "]";
         log.push_back(entry);
@@ -264,9 +264,12 @@ TEST(Win32Buttons, SwappedButtonsExchangeThePhysicalLeftAndRightBits)
         long bit;
     };
     const Case cases[] = {
-        {WM_LBUTTONDOWN, false, kMouseLeftButton},  {WM_RBUTTONDOWN, false, kMouseRightButton},
-        {WM_MBUTTONDOWN, false, kMouseMiddleButton}, {WM_LBUTTONDOWN, true, kMouseRightButton},
-        {WM_RBUTTONDOWN, true, kMouseLeftButton},   {WM_MBUTTONDOWN, true, kMouseMiddleButton},
+        {WM_LBUTTONDOWN, false, kMouseLeftButton},
+        {WM_RBUTTONDOWN, false, kMouseRightButton},
+        {WM_MBUTTONDOWN, false, kMouseMiddleButton},
+        {WM_LBUTTONDOWN, true, kMouseRightButton},
+        {WM_RBUTTONDOWN, true, kMouseLeftButton},
+        {WM_MBUTTONDOWN, true, kMouseMiddleButton},
         {WM_MOUSEMOVE, false, 0},
     };
     for (const Case& c : cases)
@@ -291,13 +294,16 @@ TEST(Win32Buttons, SwappedButtonsExchangeThePhysicalLeftAndRightBits)
         {{VK_LBUTTON, 0, 0}, true, kMouseRightButton},
         {{VK_RBUTTON, VK_SHIFT, 0}, true, kMouseLeftButton | kModifierShift},
         {{VK_RBUTTON, VK_CONTROL, VK_MENU}, false, kMouseRightButton | kModifierControl | kModifierAlt},
-        {{VK_MBUTTON, VK_LBUTTON, VK_RBUTTON}, true, kMouseLeftButton | kMouseMiddleButton | kMouseRightButton},
+        {{VK_MBUTTON, VK_LBUTTON, VK_RBUTTON},
+         true,
+         kMouseLeftButton | kMouseMiddleButton | kMouseRightButton},
         {{0, 0, 0}, true, 0},
     };
     for (const StateCase& c : states)
     {
         std::memcpy(held, c.keys, sizeof held);
-        EXPECT_EQ(win::asyncMouseButtons(c.swapped, keyState), c.expected) << c.keys[0] << " swapped " << c.swapped;
+        EXPECT_EQ(win::asyncMouseButtons(c.swapped, keyState), c.expected)
+            << c.keys[0] << " swapped " << c.swapped;
     }
 }
 
@@ -465,18 +471,19 @@ TEST_F(Win32WindowTest, EachWindowInitialisesOleForItsThreadAndUninitialisesIt)
     // drop target, and after it OLE is as before (a first initialisation answers S_OK again).
     HRESULT afterwards = E_FAIL;
     bool registered = false;
-    std::thread([&]
-                {
-                    HWND owner = createParent();
-                    {
-                        auto window = win::createWin32Window(owner, 40, 40, recorder);
-                        registered = window && window->setDropActive(true) &&
-                                     registeredTarget(GetWindow(owner, GW_CHILD)) != nullptr;
-                    }
-                    DestroyWindow(owner);
-                    afterwards = OleInitialize(nullptr);
-                    if (SUCCEEDED(afterwards)) OleUninitialize();
-                })
+    std::thread(
+        [&]
+        {
+            HWND owner = createParent();
+            {
+                auto window = win::createWin32Window(owner, 40, 40, recorder);
+                registered = window && window->setDropActive(true) &&
+                             registeredTarget(GetWindow(owner, GW_CHILD)) != nullptr;
+            }
+            DestroyWindow(owner);
+            afterwards = OleInitialize(nullptr);
+            if (SUCCEEDED(afterwards)) OleUninitialize();
+        })
         .join();
     EXPECT_TRUE(registered);
     EXPECT_EQ(afterwards, S_OK) << "OLE left initialised by the window";
