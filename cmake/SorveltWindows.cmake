@@ -129,6 +129,9 @@ foreach(src ${gui_tests})
   target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/resources/sorvelt.rc)
 endforeach()
 
+# The GDI drawing target and what reaches it through GDI itself.
+sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/gui/win/gdibackend_test.cpp LIBS sorvelt_gui)
+
 # The Windows child window and its messages, on a real X server through Wine.
 sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/gui/win/win32window_x11_test.cpp
   LIBS sorvelt_gui_win)

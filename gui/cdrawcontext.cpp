@@ -16,7 +16,7 @@ CDrawContext::CDrawContext(CFrame* frame_, void* systemContext, void* window_) :
     if (systemContext) platformWindow = static_cast<PlatformWindow*>(systemContext);
     if (platformWindow)
     {
-        bindTarget(platformWindow->getSurface());
+        bindTarget(platformWindow->getSurface(), platformWindow->getSurfaceDevice());
         applyState();
         onWindow = backend != nullptr;
     }
@@ -52,9 +52,14 @@ void CDrawContext::initState()
     drawMode = kCopyMode;
 }
 
-void CDrawContext::bindTarget(const PixelBuffer& pixels)
+void CDrawContext::bindTarget(const PixelBuffer& pixels, void* device)
 {
-    backend = createDrawBackend(pixels);
+    backend = createDrawBackend(pixels, device);
+}
+
+void CDrawContext::bindOwnTarget(int width, int height)
+{
+    backend = createDrawBackend(width, height);
 }
 
 void CDrawContext::applyState()

@@ -160,7 +160,9 @@ public:
     virtual PixelBuffer getPixelBuffer();
     virtual CBitmap* getBitmap();
     virtual void releaseBitmap();
-    /// The platform target as an opaque handle (on Linux the cairo surface), null without one.
+    /// The platform target as an opaque handle, null without one: on Linux the cairo surface; on
+    /// Windows an HDC with the target's DIB section selected and the clip in force, so bitmaps
+    /// are blitted and blended onto it with GDI (no endPixelAccess needed for that).
     virtual void* getPort();
 
     /// Direct pixel access for bitmaps and buffer copies: the target's pixels and the clip in
@@ -177,8 +179,11 @@ public:
 protected:
     /// For derived contexts: no target until bindTarget.
     explicit CDrawContext(CFrame* frame);
-    /// Draws into `pixels` from now on (the buffer must outlive the context or the next bind).
-    void bindTarget(const PixelBuffer& pixels);
+    /// Draws into `pixels` from now on (the buffer must outlive the context or the next bind);
+    /// `device` is the platform's drawing device over them, if any (drawbackend.h).
+    void bindTarget(const PixelBuffer& pixels, void* device = nullptr);
+    /// Draws into width x height pixels the backend holds itself, all zero at first.
+    void bindOwnTarget(int width, int height);
     /// Pushes the stored state into a freshly bound target.
     void applyState();
     /// Marks that something was drawn (window contexts flush on destruction).

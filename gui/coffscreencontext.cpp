@@ -27,10 +27,8 @@ COffscreenContext::COffscreenContext(CFrame* frame, long width_, long height_, c
 {
     if (sensibleSize(width, height))
     {
-        pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
-        buffer = PixelBuffer{pixels.data(), static_cast<int>(width), static_cast<int>(height),
-                             static_cast<int>(width * 4)};
-        bindTarget(buffer);
+        // The backend's own pixels: the platform's native buffer (on Windows a DIB section).
+        bindOwnTarget(static_cast<int>(width), static_cast<int>(height));
         applyState();
     }
     setClipRect(CRect(0, 0, width, height));
@@ -51,18 +49,20 @@ COffscreenContext::COffscreenContext(CDrawContext* context, CBitmap* bitmap_, bo
     PixelBuffer source = bitmap ? bitmap->getHandle() : PixelBuffer{};
     if (drawInBitmap && source.isValid())
     {
-        buffer = source;
+        bindTarget(source);
     }
     else if (sensibleSize(width, height))
     {
-        pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
-        buffer = PixelBuffer{pixels.data(), static_cast<int>(width), static_cast<int>(height),
-                             static_cast<int>(width * 4)};
-        if (source.isValid())
+        bindOwnTarget(static_cast<int>(width), static_cast<int>(height));
+        PixelBuffer buffer;
+        CRect all;
+        if (source.isValid() && beginPixelAccess(buffer, all))
+        {
             for (int y = 0; y < buffer.height; ++y)
                 std::memcpy(buffer.pixel(0, y), source.pixel(0, y), static_cast<std::size_t>(width) * 4);
+            endPixelAccess(CRect(0, 0, buffer.width, buffer.height));
+        }
     }
-    bindTarget(buffer);
     applyState();
     setClipRect(CRect(0, 0, width, height));
 }

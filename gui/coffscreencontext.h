@@ -2,8 +2,6 @@
 // copied to and from other contexts; containers draw through it.
 #pragma once
 
-#include <vector>
-
 #include "gui/cdrawcontext.h"
 
 namespace VSTGUI
@@ -35,9 +33,7 @@ public:
 private:
     long width = 0;
     long height = 0;
-    std::vector<unsigned char> pixels;
     CBitmap* bitmap = nullptr;
-    PixelBuffer buffer;
 };
 
 } // namespace VSTGUI

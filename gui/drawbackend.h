@@ -2,7 +2,8 @@
 // bookkeeping, which pixels a rectangle covers, thin-pen walks, text layout, draw modes per
 // flavour) stay in the portable CDrawContext; a backend only renders primitives into pixels.
 //
-// A backend must provide: createDrawBackend (binding to a caller's pixel bytes), current pixels
+// A backend must provide: createDrawBackend (binding to a caller's pixel bytes, or to pixels of
+// its own that the platform can draw into natively), current pixels
 // and dirty marking for direct pixel writes, a clip with a nested narrowing for text, the line
 // width and style for wide pens, fonts by face name, rectangle, polygon, ellipse and arc fills
 // and strokes in a Paint (colour, raster operation, antialiasing), and text measuring and
@@ -49,7 +50,10 @@ public:
     virtual PixelBuffer pixels() = 0;
     /// `changed` was written directly through pixels(); the backend must not keep a stale copy.
     virtual void markDirty(const CRect& changed) = 0;
-    /// The platform drawing target as an opaque handle (cairo: its surface; GDI: the DC).
+    /// The platform drawing target as an opaque handle (cairo: its surface; GDI: a memory device
+    /// context whose selected DIB section holds exactly the bytes pixels() gives, clipped to the
+    /// clip, so that bitmaps can be blitted or blended onto it). Drawing done through it needs no
+    /// markDirty; reading pixels() afterwards sees it.
     virtual void* port() = 0;
 
     /// Every later operation is limited to `clip`.
@@ -84,8 +88,14 @@ public:
     virtual void drawText(const char* text, long x, long baseline, CColor color) = 0;
 };
 
-/// A backend drawing into `pixels` (the bytes outlive it), or null when it cannot. Chosen at
-/// link time like createPlatform: the cairo backend on Linux, the GDI one on Windows.
-std::unique_ptr<DrawBackend> createDrawBackend(const PixelBuffer& pixels);
+/// A backend drawing into `pixels` (the bytes outlive it), or null when it cannot. `device` is
+/// the platform's own drawing device over exactly those bytes, when the caller has one
+/// (PlatformWindow::getSurfaceDevice; GDI: a win::GdiDevice); without it a backend that can
+/// only draw into its own kind of buffer (GDI) keeps a copy and keeps the two in step.
+/// Chosen at link time like createPlatform: the cairo backend on Linux, the GDI one on Windows.
+std::unique_ptr<DrawBackend> createDrawBackend(const PixelBuffer& pixels, void* device = nullptr);
+/// A backend over width x height pixels of its own, all zero at first (transparent black), in
+/// the platform's native kind of buffer (GDI: a DIB section); null for a size it cannot make.
+std::unique_ptr<DrawBackend> createDrawBackend(int width, int height);
 
 } // namespace VSTGUI

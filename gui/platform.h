@@ -92,6 +92,9 @@ public:
 
     /// The window's pixels: a drawing context made on this window draws here.
     virtual PixelBuffer getSurface() = 0;
+    /// The platform's own drawing device over getSurface's pixels, handed to the drawing
+    /// backend (Windows: the back buffer's win::GdiDevice); null where there is none.
+    virtual void* getSurfaceDevice() { return nullptr; }
     /// Shows `rect` of the surface on screen (what a paint or an idle pass drew).
     virtual void flush(const CRect& rect) = 0;
 
@@ -134,8 +137,8 @@ public:
 inline constexpr std::uint32_t kCommonDoubleClickTime = 400;
 
 /// The platform a CFrame binds to. Chosen at link time: sorvelt_gui_x11 (Linux) or
-/// sorvelt_gui_win (Windows) defines it for the plug-in, sorvelt_gui_headless for tests and pictures. A frame may also be handed a
-/// platform object directly (tests inject a HeadlessPlatform they keep scripting).
+/// sorvelt_gui_win (Windows) defines it for the plug-in, sorvelt_gui_headless for tests and pictures. A frame
+/// may also be handed a platform object directly (tests inject a HeadlessPlatform they keep scripting).
 std::unique_ptr<Platform> createPlatform();
 
 /// PNG bytes embedded under a resource number; `data` null when there is none.

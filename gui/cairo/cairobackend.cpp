@@ -121,7 +121,8 @@ public:
     }
     void setFont(const char* face, long height, bool bold, bool italic) override
     {
-        cairo_select_font_face(cr, cairoFace(face), italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+        cairo_select_font_face(cr, cairoFace(face),
+                               italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                                bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
         double em = -static_cast<double>(height);
         if (height > 0)
@@ -139,7 +140,8 @@ public:
 
     void fillRect(const CRect& r, const Paint& paint) override
     {
-        paintPath(paint, false, [&](cairo_t* c) { cairo_rectangle(c, r.left, r.top, r.width(), r.height()); });
+        paintPath(paint, false,
+                  [&](cairo_t* c) { cairo_rectangle(c, r.left, r.top, r.width(), r.height()); });
     }
     void fillPolygon(const CPoint* points, long count, const Paint& paint) override
     {
@@ -163,8 +165,7 @@ public:
     void fillEllipse(const CRect& r, const Paint& paint) override
     {
         paintPath(paint, false,
-                  [&](cairo_t* c)
-                  {
+                  [&](cairo_t* c) {
                       ellipsePath(c, (r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0, r.width() / 2.0,
                                   r.height() / 2.0);
                   });
@@ -174,8 +175,8 @@ public:
         paintPath(paint, true,
                   [&](cairo_t* c)
                   {
-                      ellipsePath(c, (r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0, r.width() / 2.0 - 0.5,
-                                  r.height() / 2.0 - 0.5);
+                      ellipsePath(c, (r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0,
+                                  r.width() / 2.0 - 0.5, r.height() / 2.0 - 0.5);
                   });
     }
     void fillPie(const CRect& r, float startAngle, float endAngle, const Paint& paint) override
@@ -249,11 +250,18 @@ private:
         for (int y = 0; y < clip.height(); ++y)
             for (int x = 0; x < clip.width(); ++x)
                 if (coverage[y * maskStride + x] >= 128)
-                    pixelops::applyRaster(buffer.pixel(clip.left + x, clip.top + y), stored, paint.color, paint.op);
+                    pixelops::applyRaster(buffer.pixel(clip.left + x, clip.top + y), stored, paint.color,
+                                          paint.op);
         cairo_surface_destroy(mask);
         markDirty(clip);
     }
 
+public:
+    /// Pixels the backend holds itself (createDrawBackend (width, height)); empty when it draws
+    /// into a caller's bytes.
+    std::vector<std::uint8_t> ownPixels;
+
+private:
     PixelBuffer buffer;
     cairo_surface_t* surface;
     cairo_t* cr;
@@ -263,12 +271,13 @@ private:
 
 } // namespace
 
-std::unique_ptr<DrawBackend> createDrawBackend(const PixelBuffer& pixels)
+std::unique_ptr<DrawBackend> createDrawBackend(const PixelBuffer& pixels, void*)
 {
-    if (!pixels.isValid() || pixels.stride != cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, pixels.width))
+    if (!pixels.isValid() ||
+        pixels.stride != cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, pixels.width))
         return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(pixels.data, CAIRO_FORMAT_ARGB32,
-                                                                   pixels.width, pixels.height, pixels.stride);
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        pixels.data, CAIRO_FORMAT_ARGB32, pixels.width, pixels.height, pixels.stride);
     cairo_t* cr = cairo_create(surface);
     if (cairo_status(cr) != CAIRO_STATUS_SUCCESS)
     {
@@ -277,6 +286,19 @@ std::unique_ptr<DrawBackend> createDrawBackend(const PixelBuffer& pixels)
         return nullptr;
     }
     return std::make_unique<CairoBackend>(pixels, surface, cr);
+}
+
+std::unique_ptr<DrawBackend> createDrawBackend(int width, int height)
+{
+    if (width <= 0 || height <= 0 || width > 32768 || height > 32768) return nullptr;
+    // An image surface's rows for ARGB32 are exactly width * 4 bytes apart.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(width) * height * 4, 0);
+    const PixelBuffer pixels{bytes.data(), width, height, width * 4};
+    auto backend = createDrawBackend(pixels, nullptr);
+    if (!backend) return nullptr;
+    // Moving the vector keeps its bytes where the surface sees them.
+    static_cast<CairoBackend&>(*backend).ownPixels = std::move(bytes);
+    return backend;
 }
 
 } // namespace VSTGUI

@@ -1,17 +1,20 @@
-// The GDI drawing backend (Windows): GDI decides which pixels a shape or a glyph covers, in a
-// scratch 32-bit DIB section, and the covered pixels are then written into the context's bytes
-// with the toolkit's pixel rules. GDI itself knows no alpha (it would leave alpha 0 behind), and
-// its raster operations then come out exactly as pixelops combines them on every backend.
+// The GDI drawing backend (Windows). The target is a 32-bit DIB section selected into a memory
+// device context (a GdiDevice: the window's back buffer, or one of the backend's own), so that
+// bitmaps go onto it with BitBlt and AlphaBlend through port(). GDI decides which pixels a
+// shape or a glyph covers in a scratch DIB, and the covered pixels are then written into the
+// target with the toolkit's pixel rules.
 #include <windows.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <vector>
 
 #include "gui/drawbackend.h"
+#include "gui/win/gdidevice.h"
 
 namespace VSTGUI
 {
@@ -54,9 +57,13 @@ std::wstring toWide(const char* text)
 class GdiBackend final : public DrawBackend
 {
 public:
-    GdiBackend(const PixelBuffer& pixels_, HDC dc_, HBITMAP scratch_, void* scratchBits_)
-        : buffer(pixels_), dc(dc_), scratch(scratch_),
-          bits(static_cast<std::uint8_t*>(scratchBits_)), clips{CRect(0, 0, pixels_.width, pixels_.height)}
+    /// Draws into `target_`; `ownTarget_` when the backend made it; `mirrored_` the caller's
+    /// bytes the target stands in for (kept in step by pixels() and markDirty).
+    GdiBackend(win::GdiDevice* target_, std::unique_ptr<win::GdiDevice> ownTarget_,
+               const PixelBuffer& mirrored_, HDC dc_, HBITMAP scratch_, void* scratchBits_)
+        : target(target_), ownTarget(std::move(ownTarget_)), mirrored(mirrored_), buffer(target_->pixels()),
+          dc(dc_), scratch(scratch_),
+          bits(static_cast<std::uint8_t*>(scratchBits_)), clips{CRect(0, 0, buffer.width, buffer.height)}
     {
         savedBitmap = SelectObject(dc, scratch);
         savedPen = SelectObject(dc, GetStockObject(NULL_PEN));
@@ -71,6 +78,7 @@ public:
 
     ~GdiBackend() override
     {
+        pixels(); // the caller's bytes get what was drawn last
         // The objects we made leave the device context before they are deleted.
         SelectObject(dc, savedPen);
         SelectObject(dc, savedBrush);
@@ -80,21 +88,51 @@ public:
         DeleteObject(white);
         DeleteObject(scratch);
         DeleteDC(dc);
+        if (target->owner == this)
+        {
+            SelectClipRgn(target->dc, nullptr);
+            target->owner = nullptr;
+        }
     }
 
-    PixelBuffer pixels() override { return buffer; }
-    void markDirty(const CRect&) override {}
-    void* port() override { return dc; }
+    PixelBuffer pixels() override
+    {
+        buffer = target->pixels();
+        if (!mirrored.isValid()) return buffer;
+        for (int y = 0; y < buffer.height; ++y)
+            std::memcpy(mirrored.pixel(0, y), buffer.pixel(0, y), static_cast<size_t>(buffer.width) * 4);
+        return mirrored;
+    }
+    void markDirty(const CRect& changed) override
+    {
+        if (!mirrored.isValid()) return;
+        CRect r = changed;
+        r.bound(CRect(0, 0, buffer.width, buffer.height));
+        for (long y = r.top; y < r.bottom; ++y)
+            std::memcpy(buffer.pixel(r.left, static_cast<int>(y)),
+                        mirrored.pixel(r.left, static_cast<int>(y)), static_cast<size_t>(r.width()) * 4);
+    }
+    void* port() override
+    {
+        claimTarget();
+        return target->dc;
+    }
 
-    void setClip(const CRect& clip) override { clips.back() = clip; }
+    void setClip(const CRect& clip) override
+    {
+        clips.back() = clip;
+        selectClip();
+    }
     void pushClip(const CRect& clip) override
     {
         CRect narrowed = clip;
         clips.push_back(narrowed.bound(clips.back()));
+        selectClip();
     }
     void popClip() override
     {
         if (clips.size() > 1) clips.pop_back();
+        selectClip();
     }
 
     void setLine(int width, bool dashed) override
@@ -240,6 +278,7 @@ public:
                            baseline + metrics.tmDescent + 1);
         const CRect area = prepare(bounds);
         if (area.isEmpty()) return;
+        buffer = target->pixels();
         const std::wstring wide = toWide(text);
         TextOutW(dc, static_cast<int>(x), static_cast<int>(baseline), wide.c_str(),
                  static_cast<int>(wide.size()));
@@ -260,6 +299,23 @@ public:
     }
 
 private:
+    /// Makes this backend's clip the one in force on the target's DC, which other contexts on
+    /// the same window may have changed since.
+    void claimTarget()
+    {
+        if (target->owner == this) return;
+        target->owner = this;
+        selectClip();
+    }
+    void selectClip()
+    {
+        if (target->owner != this) return;
+        HRGN region =
+            CreateRectRgn(clips.back().left, clips.back().top, clips.back().right, clips.back().bottom);
+        SelectClipRgn(target->dc, region);
+        DeleteObject(region);
+    }
+
     /// The part of `bounds` that can change: inside the clip and the buffer. The scratch there is
     /// cleared and GDI is clipped to it.
     CRect prepare(const CRect& bounds)
@@ -283,7 +339,7 @@ private:
         const CRect area = prepare(bounds);
         if (area.isEmpty()) return;
         draw();
-        GdiFlush();
+        buffer = target->pixels();
         std::uint8_t stored[4];
         pixelops::storeColor(stored, paint.color);
         for (long y = area.top; y < area.bottom; ++y)
@@ -306,7 +362,12 @@ private:
         DeleteObject(pen);
     }
 
+    win::GdiDevice* target;
+    std::unique_ptr<win::GdiDevice> ownTarget;
+    PixelBuffer mirrored;
+    /// The target's bytes as last read (GDI finished with them).
     PixelBuffer buffer;
+    /// The scratch where GDI shows which pixels a shape covers.
     HDC dc;
     HBITMAP scratch;
     std::uint8_t* bits;
@@ -321,16 +382,15 @@ private:
     std::vector<CRect> clips;
 };
 
-} // namespace
-
-std::unique_ptr<DrawBackend> createDrawBackend(const PixelBuffer& pixels)
+/// The backend over `target`, with its scratch: a top-down 32-bit DIB section of the target's size.
+std::unique_ptr<DrawBackend> makeBackend(win::GdiDevice* target, std::unique_ptr<win::GdiDevice> own,
+                                         const PixelBuffer& mirrored)
 {
-    if (!pixels.isValid() || pixels.stride != pixels.width * 4) return nullptr;
-    // The scratch where GDI draws: a top-down 32-bit DIB section of the target's size.
+    if (!target || !target->isValid()) return nullptr;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = pixels.width;
-    info.bmiHeader.biHeight = -pixels.height;
+    info.bmiHeader.biWidth = target->width;
+    info.bmiHeader.biHeight = -target->height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -344,7 +404,89 @@ std::unique_ptr<DrawBackend> createDrawBackend(const PixelBuffer& pixels)
         DeleteDC(dc);
         return nullptr;
     }
-    return std::make_unique<GdiBackend>(pixels, dc, scratch, bits);
+    return std::make_unique<GdiBackend>(target, std::move(own), mirrored, dc, scratch, bits);
+}
+
+constexpr int kMaxSide = 32768;
+
+} // namespace
+
+namespace win
+{
+
+bool GdiDevice::create(int width_, int height_)
+{
+    release();
+    if (width_ <= 0 || height_ <= 0 || width_ > kMaxSide || height_ > kMaxSide) return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_; // top-down: rows in the order the toolkit counts them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    dc = CreateCompatibleDC(nullptr);
+    if (dc) bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dc || !bitmap || !bits)
+    {
+        release();
+        return false;
+    }
+    originalBitmap = SelectObject(dc, bitmap);
+    originalPen = GetCurrentObject(dc, OBJ_PEN);
+    originalBrush = GetCurrentObject(dc, OBJ_BRUSH);
+    originalFont = GetCurrentObject(dc, OBJ_FONT);
+    width = width_;
+    height = height_;
+    return true;
+}
+
+void GdiDevice::release()
+{
+    if (dc && originalBitmap) SelectObject(dc, originalBitmap);
+    if (bitmap) DeleteObject(bitmap);
+    if (dc) DeleteDC(dc);
+    dc = nullptr;
+    bitmap = nullptr;
+    originalBitmap = originalPen = originalBrush = originalFont = nullptr;
+    bits = nullptr;
+    width = height = 0;
+    owner = nullptr;
+}
+
+PixelBuffer GdiDevice::pixels() const
+{
+    if (!isValid()) return {};
+    GdiFlush();
+    return PixelBuffer{static_cast<std::uint8_t*>(bits), width, height, width * 4};
+}
+
+} // namespace win
+
+std::unique_ptr<DrawBackend> createDrawBackend(const PixelBuffer& pixels, void* device)
+{
+    if (device)
+    {
+        auto* target = static_cast<win::GdiDevice*>(device);
+        if (target->bits != pixels.data) return nullptr;
+        return makeBackend(target, nullptr, PixelBuffer{});
+    }
+    // Bytes GDI cannot draw into: a DIB section stands in for them and is kept in step.
+    if (!pixels.isValid() || pixels.stride != pixels.width * 4) return nullptr;
+    auto own = std::make_unique<win::GdiDevice>();
+    if (!own->create(pixels.width, pixels.height)) return nullptr;
+    const PixelBuffer copy = own->pixels();
+    std::memcpy(copy.data, pixels.data, static_cast<size_t>(pixels.stride) * pixels.height);
+    win::GdiDevice* target = own.get();
+    return makeBackend(target, std::move(own), pixels);
+}
+
+std::unique_ptr<DrawBackend> createDrawBackend(int width, int height)
+{
+    auto own = std::make_unique<win::GdiDevice>();
+    if (!own->create(width, height)) return nullptr;
+    win::GdiDevice* target = own.get();
+    return makeBackend(target, std::move(own), PixelBuffer{});
 }
 
 } // namespace VSTGUI

@@ -13,6 +13,7 @@
 
 #include "gui/cdrawcontext.h"
 #include "gui/win/blendfunctions.h"
+#include "gui/win/gdidevice.h"
 
 namespace VSTGUI::win
 {
@@ -198,7 +199,7 @@ private:
     std::vector<PlatformDragItem> items;
 };
 
-class Window final : public PlatformWindow, public Win32Surface
+class Window final : public PlatformWindow
 {
 public:
     Window(PlatformWindowListener& listener) : listener(listener) {}
@@ -216,7 +217,7 @@ public:
                                parent, nullptr, ownModule(), nullptr);
         if (!hwnd) return false;
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        return allocateBackBuffer(width, height);
+        return backBuffer.create(width, height);
     }
 
     /// Teardown in the frame's order: drop target, OLE, back buffer, blending library, the
@@ -226,7 +227,7 @@ public:
         markGone();
         setDropActive(false);
         if (oleReady) OleUninitialize();
-        releaseBackBuffer();
+        backBuffer.release();
         if (blendAcquired) releaseBlendFunctions();
         if (hwnd)
         {
@@ -246,8 +247,7 @@ public:
         std::vector<std::uint8_t> kept;
         if (old.isValid()) kept.assign(old.data, old.data + static_cast<size_t>(old.stride) * old.height);
         const int oldWidth = old.width, oldHeight = old.height;
-        releaseBackBuffer();
-        allocateBackBuffer(width, height);
+        backBuffer.create(width, height);
         const PixelBuffer now = getSurface();
         if (!now.isValid() || kept.empty()) return;
         const int rows = std::min(oldHeight, now.height);
@@ -293,22 +293,19 @@ public:
         if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
     }
 
-    PixelBuffer getSurface() override
-    {
-        if (!bits) return {};
-        GdiFlush();
-        return PixelBuffer{static_cast<std::uint8_t*>(bits), surfaceWidth, surfaceHeight, surfaceWidth * 4};
-    }
+    PixelBuffer getSurface() override { return backBuffer.pixels(); }
+    void* getSurfaceDevice() override { return backBuffer.isValid() ? &backBuffer : nullptr; }
 
     void flush(const CRect& rect) override
     {
-        if (!hwnd || !memoryDC) return;
+        if (!hwnd || !backBuffer.isValid()) return;
         CRect area(rect);
-        area.bound(CRect(0, 0, surfaceWidth, surfaceHeight));
+        area.bound(CRect(0, 0, backBuffer.width, backBuffer.height));
         if (area.isEmpty()) return;
         HDC target = paintDC ? paintDC : GetDC(hwnd);
         if (!target) return;
-        BitBlt(target, area.left, area.top, area.width(), area.height(), memoryDC, area.left, area.top,
+        // The back buffer's DC may carry a drawing context's clip: the copy reads, it is not clipped.
+        BitBlt(target, area.left, area.top, area.width(), area.height(), backBuffer.dc, area.left, area.top,
                SRCCOPY);
         if (!paintDC) ReleaseDC(hwnd, target);
     }
@@ -369,8 +366,6 @@ public:
         }
         return true;
     }
-
-    HDC getBackBufferDC() override { return memoryDC; }
 
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam)
     {
@@ -479,53 +474,13 @@ private:
         return modifiers;
     }
 
-    bool allocateBackBuffer(int width, int height)
-    {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height; // top-down: rows in the order the toolkit counts them
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        memoryDC = CreateCompatibleDC(nullptr);
-        backBuffer = CreateDIBSection(memoryDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (!memoryDC || !backBuffer || !bits)
-        {
-            releaseBackBuffer();
-            return false;
-        }
-        savedBitmap = SelectObject(memoryDC, backBuffer);
-        surfaceWidth = width;
-        surfaceHeight = height;
-        activeContext = nullptr;
-        return true;
-    }
-
-    void releaseBackBuffer()
-    {
-        if (memoryDC && savedBitmap) SelectObject(memoryDC, savedBitmap);
-        if (backBuffer) DeleteObject(backBuffer);
-        if (memoryDC) DeleteDC(memoryDC);
-        memoryDC = nullptr;
-        backBuffer = nullptr;
-        savedBitmap = nullptr;
-        bits = nullptr;
-        surfaceWidth = surfaceHeight = 0;
-        activeContext = nullptr;
-    }
-
     PlatformWindowListener& listener;
     HWND hwnd = nullptr;
     bool oleReady = false;
     bool blendAcquired = false;
     bool classRegistered = false;
-    HDC memoryDC = nullptr;
-    HBITMAP backBuffer = nullptr;
-    HGDIOBJ savedBitmap = nullptr;
-    void* bits = nullptr;
-    int surfaceWidth = 0;
-    int surfaceHeight = 0;
+    /// The back buffer: what the frame draws, copied to the window by flush.
+    GdiDevice backBuffer;
     HDC paintDC = nullptr;
     HCURSOR defaultCursor = nullptr;
     bool savedDefault = false;

@@ -11,19 +11,6 @@
 namespace VSTGUI::win
 {
 
-/// What the GDI drawing context needs of a window beyond the platform seam.
-class Win32Surface
-{
-public:
-    /// A memory device context with the back buffer selected (the window's pixels).
-    virtual HDC getBackBufferDC() = 0;
-    /// The drawing context whose pens, brush, font and clip are selected into that DC now.
-    const void* activeContext = nullptr;
-
-protected:
-    ~Win32Surface() = default;
-};
-
 /// A visible child of `parent` (an HWND) at (0,0), `width` x `height`; null without a parent
 /// or when Windows refuses. Its events reach `listener` through the window procedure.
 std::unique_ptr<PlatformWindow> createWin32Window(void* parent, int width, int height,

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gui/cdrawcontext.h"
+#include "gui/win/gdidevice.h"
 #include "gui/win/win32window.h"
 
 namespace
@@ -121,6 +122,13 @@ TEST_F(Win32WindowTest, ChildOfTheParentWithThePrivateClass)
     const PixelBuffer surface = window->getSurface();
     EXPECT_EQ(surface.width, 120);
     EXPECT_EQ(surface.height, 80);
+    // The back buffer is a DIB section in a memory DC: drawing contexts blit onto that DC.
+    auto* device = static_cast<win::GdiDevice*>(window->getSurfaceDevice());
+    ASSERT_NE(device, nullptr);
+    DIBSECTION dib{};
+    ASSERT_EQ(GetObjectA(GetCurrentObject(device->dc, OBJ_BITMAP), sizeof dib, &dib),
+              static_cast<int>(sizeof dib));
+    EXPECT_EQ(dib.dsBm.bmBits, surface.data);
     window.reset();
     EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr) << "the child window outlived its object";
 }
