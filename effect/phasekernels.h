@@ -72,6 +72,9 @@ using UhjEncode = void (*)(const Setup& setup, History& state, Scratch& scratch,
                            Sample* const* out, int frames, const UhjGains& gains, const float* gain,
                            bool gainInOutputs);
 
+/// Whether any history value is an infinity or a NaN.
+using NonFiniteCheck = bool (*)(const History& state);
+
 /// The encoder's pass rides along with the filters: one CPU check chooses both.
 struct Table
 {
@@ -79,6 +82,7 @@ struct Table
     DoubleFilter filterDouble;
     UhjEncode<float> encodeSingle;
     UhjEncode<double> encodeDouble;
+    NonFiniteCheck nonFinite;
 };
 
 /// The table for a level this processor runs.

@@ -154,6 +154,12 @@ inline VF narrow(VD a)
     return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(a.lo)), _mm256_cvtpd_ps(a.hi), 1);
 }
 
+/// Whether any lane is a NaN.
+inline bool anyNaN(VF a)
+{
+    return _mm256_movemask_ps(_mm256_cmp_ps(a, a, _CMP_UNORD_Q)) != 0;
+}
+
 inline VF loadUF(const float* p)
 {
     return _mm256_loadu_ps(p);

@@ -377,6 +377,35 @@ inline void encodeDouble(const phasekernels::Setup& setup, phasekernels::History
     encodePass(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
 }
 
-constexpr phasekernels::Table kTable{&filterSingle, &filterDouble, &encodeSingle, &encodeDouble};
+/// x - x is zero for every finite x and NaN for an infinity or a NaN.
+SORVELT_INLINE VF rowCheck(const float* row)
+{
+    const VF v = loadF(row);
+    return subF(v, v);
+}
+
+/// Whether the history holds an infinity or a NaN: the sums of the row checks keep a NaN.
+inline bool nonFinite(const phasekernels::History& state)
+{
+    VF a = rowCheck(state.x[0]), b = rowCheck(state.x[1]), c = rowCheck(state.x[2]), d = rowCheck(state.x[3]);
+    for (int r = 4; r + 4 <= phasekernels::kInputRows; r += 4)
+    {
+        a = addF(a, rowCheck(state.x[r]));
+        b = addF(b, rowCheck(state.x[r + 1]));
+        c = addF(c, rowCheck(state.x[r + 2]));
+        d = addF(d, rowCheck(state.x[r + 3]));
+    }
+    a = addF(a, rowCheck(state.x[phasekernels::kInputRows - 1]));
+    for (int r = 0; r < phasekernels::kOutputRows; r += 4)
+    {
+        a = addF(a, rowCheck(state.y[r]));
+        b = addF(b, rowCheck(state.y[r + 1]));
+        c = addF(c, rowCheck(state.y[r + 2]));
+        d = addF(d, rowCheck(state.y[r + 3]));
+    }
+    return anyNaN(addF(addF(a, b), addF(c, d)));
+}
+
+constexpr phasekernels::Table kTable{&filterSingle, &filterDouble, &encodeSingle, &encodeDouble, &nonFinite};
 
 #undef SORVELT_INLINE

@@ -172,6 +172,12 @@ inline VF narrow(VD a)
             _mm_movelh_ps(_mm_cvtpd_ps(a.v[2]), _mm_cvtpd_ps(a.v[3]))};
 }
 
+/// Whether any lane is a NaN.
+inline bool anyNaN(VF a)
+{
+    return _mm_movemask_ps(_mm_cmpunord_ps(a.lo, a.hi)) != 0;
+}
+
 inline VF loadUF(const float* p)
 {
     return {_mm_loadu_ps(p), _mm_loadu_ps(p + 4)};

@@ -2,8 +2,6 @@
 // blocks, and the portable inner loops every processor can run.
 #include "effect/phasenetwork.h"
 
-#include <bit>
-
 #include "effect/phasekernels.h"
 
 namespace
@@ -220,6 +218,14 @@ inline VF narrow(const VD& a)
     return r;
 }
 
+inline bool anyNaN(const VF& a)
+{
+    bool nan = false;
+    for (float v : a.v)
+        nan = nan || v != v;
+    return nan;
+}
+
 inline VF loadUF(const float* p)
 {
     return loadF(p);
@@ -334,16 +340,10 @@ void PhaseNetwork::process(const double* const* inputs, float* const* outputs, s
 
 bool PhaseNetwork::recoverFromNonFinite()
 {
-    // An all-ones exponent is an infinity or a NaN. Unused lanes filter silence: always finite.
-    std::uint32_t nonFinite = 0;
-    for (const auto& row : state_.x)
-        for (float v : row)
-            nonFinite |= (std::bit_cast<std::uint32_t>(v) & 0x7f800000u) == 0x7f800000u;
-    for (const auto& row : state_.y)
-        for (float v : row)
-            nonFinite |= (std::bit_cast<std::uint32_t>(v) & 0x7f800000u) == 0x7f800000u;
+    // Unused lanes filter silence: always finite.
+    const bool nonFinite = kernels_->nonFinite(state_);
     if (nonFinite) reset();
-    return nonFinite != 0;
+    return nonFinite;
 }
 
 void PhaseNetwork::reset()

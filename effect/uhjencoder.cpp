@@ -3,6 +3,7 @@
 // reproducible bit patterns; this file is built with -ffp-contract=off for the same reason.
 #include "effect/uhjencoder.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <type_traits>
@@ -38,12 +39,12 @@ BlockGains gainsFor(const double cosTheta[2], const double sinTheta[2], double c
 
 /// Single-precision set-up: angles, sines and cosines in double, the sines and
 /// cosines rounded to single before the gains are formed.
-BlockGains singleBlockGains(const float* params)
+BlockGains singleBlockGains(const UhjEncoder::Snapshot& p)
 {
-    const double a = loadParameter(params[SourceAzimuth]);
-    const double e = loadParameter(params[SourceElevation]);
-    const double w = loadParameter(params[SourceWidth]);
-    const int format = uhjFormatIndex(loadParameter(params[InputFormat]));
+    const double a = p.azimuth;
+    const double e = p.elevation;
+    const double w = p.width;
+    const int format = uhjFormatIndex(p.format);
     const double theta[2] = {(0.5 - (a - 0.25 * w)) * kTwoPi, (0.5 - (a + 0.25 * w)) * kTwoPi};
     const double phi = (e - 0.5) * kPi;
     double cosTheta[2], sinTheta[2];
@@ -58,12 +59,12 @@ BlockGains singleBlockGains(const float* params)
 
 /// Double-precision set-up: the sums inside the angles in single precision,
 /// everything from the products on in double.
-BlockGains doubleBlockGains(const float* params)
+BlockGains doubleBlockGains(const UhjEncoder::Snapshot& p)
 {
-    const float a = loadParameter(params[SourceAzimuth]);
-    const float e = loadParameter(params[SourceElevation]);
-    const float w = loadParameter(params[SourceWidth]);
-    const int format = uhjFormatIndex(loadParameter(params[InputFormat]));
+    const float a = p.azimuth;
+    const float e = p.elevation;
+    const float w = p.width;
+    const int format = uhjFormatIndex(p.format);
     const float turn0 = 0.5f - (a - 0.25f * w);
     const float turn1 = 0.5f - (a + 0.25f * w);
     const double theta[2] = {static_cast<double>(turn0) * kTwoPi, static_cast<double>(turn1) * kTwoPi};
@@ -128,18 +129,45 @@ void UhjEncoder::run(const Sample* const* inputs, Sample* const* outputs, int32_
     network_.recoverFromNonFinite();
 }
 
+UhjEncoder::Snapshot UhjEncoder::Snapshot::of(const float* params)
+{
+    return {loadParameter(params[SourceAzimuth]), loadParameter(params[SourceElevation]),
+            loadParameter(params[SourceWidth]), loadParameter(params[InputFormat])};
+}
+
+bool UhjEncoder::Snapshot::sameBits(const Snapshot& o) const
+{
+    return std::bit_cast<std::uint32_t>(azimuth) == std::bit_cast<std::uint32_t>(o.azimuth) &&
+           std::bit_cast<std::uint32_t>(elevation) == std::bit_cast<std::uint32_t>(o.elevation) &&
+           std::bit_cast<std::uint32_t>(width) == std::bit_cast<std::uint32_t>(o.width) &&
+           std::bit_cast<std::uint32_t>(format) == std::bit_cast<std::uint32_t>(o.format);
+}
+
+const phasekernels::UhjGains& UhjEncoder::GainCache::lookup(const float* params,
+                                                            phasekernels::UhjGains (*compute)(const Snapshot&))
+{
+    const Snapshot now = Snapshot::of(params);
+    if (!valid || !now.sameBits(key))
+    {
+        gains = compute(now);
+        key = now;
+        valid = true;
+    }
+    return gains;
+}
+
 void UhjEncoder::process(const float* const* inputs, float* const* outputs, int32_t sampleFrames,
                          float* params)
 {
     if (sampleFrames <= 0) return;
-    run(inputs, outputs, sampleFrames, params, singleBlockGains(params));
+    run(inputs, outputs, sampleFrames, params, singleGains_.lookup(params, &singleBlockGains));
 }
 
 void UhjEncoder::process(const double* const* inputs, double* const* outputs, int32_t sampleFrames,
                          float* params)
 {
     if (sampleFrames <= 0) return;
-    run(inputs, outputs, sampleFrames, params, doubleBlockGains(params));
+    run(inputs, outputs, sampleFrames, params, doubleGains_.lookup(params, &doubleBlockGains));
 }
 
 UhjFilterState UhjEncoder::state() const

@@ -46,7 +46,26 @@ public:
     UhjFilterState state() const;
     SimdLevel level() const { return network_.level(); }
 
+    /// The four values a block holds on to, as read at its start.
+    struct Snapshot
+    {
+        float azimuth, elevation, width, format;
+        static Snapshot of(const float* params);
+        bool sameBits(const Snapshot& other) const;
+    };
+
 private:
+    /// The set-up of the last block of one precision: the sines and cosines are only
+    /// worked out again when a value has changed, bit for bit.
+    struct GainCache
+    {
+        Snapshot key{};
+        phasekernels::UhjGains gains{};
+        bool valid = false;
+        const phasekernels::UhjGains& lookup(const float* params,
+                                             phasekernels::UhjGains (*compute)(const Snapshot&));
+    };
+
     template <class Sample>
     void run(const Sample* const* inputs, Sample* const* outputs, int32_t frames, const float* params,
              const phasekernels::UhjGains& gains);
@@ -54,5 +73,6 @@ private:
     /// Path A on inputs 0..3 (F0 F2 F4 F5), then path B on inputs 0 and 1 (F1 F3): the
     /// two paths in separate halves of the vector registers.
     PhaseNetwork network_;
+    GainCache singleGains_, doubleGains_;
 };
 

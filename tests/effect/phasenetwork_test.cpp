@@ -124,25 +124,45 @@ TEST(PhaseNetwork, LanesFollowTheirRecursionsAtEveryLevel)
     }
 }
 
+// Each level checks the histories its own way: a bad value in a low or a high lane,
+// of every kind, is found and clears every lane.
 TEST(PhaseNetwork, NonFiniteHistoryClearsEveryLaneAndIsReported)
 {
-    PhaseNetwork network({PhasePath::B, PhasePath::A});
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    float ok[4] = {0.5f, 0.25f, -0.5f, 0.125f}, bad[4] = {0.5f, nan, 0.0f, 0.0f};
-    float y0[4], y1[4];
-    const float* in[2] = {ok, bad};
-    float* out[2] = {y0, y1};
-    network.process(in, out, 4);
-    EXPECT_TRUE(std::isnan(network.inputHistory(1, 2)));
-    EXPECT_TRUE(network.recoverFromNonFinite());
-    for (int lane = 0; lane < 2; ++lane)
+    const float inf = std::numeric_limits<float>::infinity();
+    const float bad[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf};
+    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2})
     {
-        for (int age = 0; age < PhaseNetwork::kInputHistory; ++age)
-            EXPECT_EQ(network.inputHistory(lane, age), 0.0f);
-        for (int age = 0; age < PhaseNetwork::kOutputHistory; ++age)
-            EXPECT_EQ(network.outputHistory(lane, age), 0.0f);
+        if (level > bestSimdLevel()) continue;
+        SCOPED_TRACE(static_cast<int>(level));
+        for (int badLane : {1, 5})
+            for (float value : bad)
+            {
+                SCOPED_TRACE(value);
+                PhaseNetwork network({PhasePath::B, PhasePath::A, PhasePath::A, PhasePath::A, PhasePath::B,
+                                      PhasePath::A},
+                                     level);
+                float ok[4] = {0.5f, 0.25f, -0.5f, 0.125f}, poisoned[4] = {0.5f, value, 0.0f, 0.0f};
+                float y[6][4];
+                const float* in[6];
+                float* out[6];
+                for (int l = 0; l < 6; ++l)
+                {
+                    in[l] = l == badLane ? poisoned : ok;
+                    out[l] = y[l];
+                }
+                network.process(in, out, 4);
+                EXPECT_EQ(bits(network.inputHistory(badLane, 2)), bits(value)) << "lane " << badLane;
+                EXPECT_TRUE(network.recoverFromNonFinite());
+                for (int lane = 0; lane < 6; ++lane)
+                {
+                    for (int age = 0; age < PhaseNetwork::kInputHistory; ++age)
+                        EXPECT_EQ(network.inputHistory(lane, age), 0.0f);
+                    for (int age = 0; age < PhaseNetwork::kOutputHistory; ++age)
+                        EXPECT_EQ(network.outputHistory(lane, age), 0.0f);
+                }
+                EXPECT_FALSE(network.recoverFromNonFinite());
+            }
     }
-    EXPECT_FALSE(network.recoverFromNonFinite());
 }
 
 TEST(PhaseNetwork, LanesPastEightAreIgnored)

@@ -76,6 +76,9 @@ TEST(UhjEncoderLevels, EveryLevelMatchesTheReferenceBitForBit)
         {1, true, false, {0.5f, 0.5f, 0.0f, 0.0f, 1.0f}},  {3, false, false, {0.3f, 0.65f, 0.4f, 0.2f, 0.8f}},
         {17, true, true, {0.55f, 0.4f, 1.0f, 0.5f, 0.9f}}, {511, false, true, {0.1f, 0.9f, 0.25f, 0.75f, 1.0f}},
         {4097, true, false, {0.3f, 0.65f, 0.4f, 1.0f, 0.7f}}, {64, false, false, {0.3f, 0.2f, 0.7f, 0.0f, 0.5f}},
+        // The block set-up is kept while the values stay: the same values in the other
+        // precision, then one value moved.
+        {65, true, false, {0.3f, 0.2f, 0.7f, 0.0f, 0.5f}},    {66, true, false, {0.3f, 0.2f, 0.72f, 0.0f, 0.5f}},
         {4097, false, true, {0.8f, 0.5f, 0.1f, 1.0f, 1.0f}},  {255, true, true, {0.7f, 0.3f, 0.6f, 0.6f, 0.3f}},
         {257, true, false, {0.2f, 0.45f, 0.9f, 0.1f, 1.0f}},
     };
