@@ -40,12 +40,13 @@ struct History
 };
 
 /// Working rows of one pass, one column per lane: rows -9 .. kChunk-1 of the inputs
-/// (stored from index 0) and of the outputs.
+/// (stored from index 0), and of the outputs rows 0 .. kChunk-1, or for the encoder
+/// rows -8 .. kChunk-1 (stored from index 0).
 struct Scratch
 {
     alignas(32) float x[kInputRows + kChunk][kLanes];
     alignas(32) double now[kChunk][kLanes]; ///< path B's current input, double callback
-    alignas(32) float y[kChunk][kLanes];
+    alignas(32) float y[kOutputRows + kChunk][kLanes];
 };
 
 /// One pass of at most kChunk frames. `in` has kLanes pointers (lanes past

@@ -58,10 +58,10 @@ inline VF selectF(VF mask, VF b, VF a)
     return _mm256_blendv_ps(a, b, mask);
 }
 
-/// Lanes 0-3 of `a`, 4-7 of `b`.
-inline VF selectHigh(VF b, VF a)
+/// Lanes 1-7 of `a` moved down one place, lane 7 kept.
+inline VF shiftDown(VF a)
 {
-    return _mm256_blend_ps(a, b, 0xF0);
+    return _mm256_permutevar8x32_ps(a, _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 7));
 }
 
 // Half registers: four lanes of floats, and of doubles.
@@ -86,6 +86,46 @@ inline void storeHigh(float* p, VH a)
 inline VH subH(VH a, VH b)
 {
     return _mm_sub_ps(a, b);
+}
+inline VH lowHalf(VF a)
+{
+    return _mm256_castps256_ps128(a);
+}
+inline VH highHalf(VF a)
+{
+    return _mm256_extractf128_ps(a, 1);
+}
+inline VF joinHalves(VH lo, VH hi)
+{
+    return _mm256_insertf128_ps(_mm256_castps128_ps256(lo), hi, 1);
+}
+inline VH addH(VH a, VH b)
+{
+    return _mm_add_ps(a, b);
+}
+inline VH mulH(VH a, VH b)
+{
+    return _mm_mul_ps(a, b);
+}
+inline VH splatH(float v)
+{
+    return _mm_set1_ps(v);
+}
+inline VH setH(float a, float b, float c, float d)
+{
+    return _mm_setr_ps(a, b, c, d);
+}
+inline void transpose4(VH& r0, VH& r1, VH& r2, VH& r3)
+{
+    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+}
+inline void storeOutputH(float* p, VH a)
+{
+    _mm_storeu_ps(p, a);
+}
+inline void storeOutputH(double* p, VH a)
+{
+    _mm256_storeu_pd(p, _mm256_cvtps_pd(a));
 }
 inline VDH widenH(VH a)
 {

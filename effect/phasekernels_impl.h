@@ -23,12 +23,17 @@ template <class Sample> SORVELT_INLINE void stageEightRows(const Sample* const* 
     storeF(dst[7], h);
 }
 
-/// The encoder's eight rows: its lanes take inputs 0, 1, 2, 3, 0, 1 and silence, so four
-/// loads serve them all.
-template <class Sample> SORVELT_INLINE void stageEightEncoderRows(const Sample* const* in, int r, float (*dst)[8])
+/// The encoder's eight rows r .. r+7: path A lanes 0-3 take inputs 0-3 at the row's
+/// frame, path B lanes 4 and 5 take inputs 0 and 1 one frame later (the current input
+/// path B needs is then a row of the past), lanes 6 and 7 silence. `last` says frame
+/// r+8 lies past the pass: path B's final row then repeats its previous one, which the
+/// recursion never reads.
+template <class Sample>
+SORVELT_INLINE void stageEightEncoderRows(const Sample* const* in, int r, bool last, float (*dst)[8])
 {
     VF a = loadInput(in[0] + r), b = loadInput(in[1] + r), c = loadInput(in[2] + r), d = loadInput(in[3] + r);
-    VF e = a, f = b, g = splatF(0.0f), h = splatF(0.0f);
+    VF e = last ? shiftDown(a) : loadInput(in[0] + r + 1), f = last ? shiftDown(b) : loadInput(in[1] + r + 1);
+    VF g = splatF(0.0f), h = splatF(0.0f);
     transpose8(a, b, c, d, e, f, g, h);
     storeF(dst[0], a);
     storeF(dst[1], b);
@@ -40,18 +45,63 @@ template <class Sample> SORVELT_INLINE void stageEightEncoderRows(const Sample* 
     storeF(dst[7], h);
 }
 
+/// The encoder's rows -9 .. frames-1 (see stageEightEncoderRows) and its new input
+/// histories, which stay in time order: path B's half of the history is its row a frame
+/// earlier. Every input of the pass is read here, before any output is written.
+template <class Sample>
+SORVELT_INLINE void stageEncoderInputs(phasekernels::History& state, phasekernels::Scratch& scratch,
+                                       const Sample* const* in, int frames)
+{
+    using namespace phasekernels;
+    float(*x)[kLanes] = scratch.x + kInputRows; // x[r] is row r
+    for (int r = 0; r < kInputRows; ++r)
+    {
+        storeLow(x[r - kInputRows], loadLow(state.x[r]));
+        if (r + 1 < kInputRows) storeHigh(x[r - kInputRows], loadHigh(state.x[r + 1]));
+    }
+    x[-1][4] = static_cast<float>(in[0][0]);
+    x[-1][5] = static_cast<float>(in[1][0]);
+    x[-1][6] = x[-1][7] = 0.0f;
+    if (frames >= 8)
+    {
+        for (int r = 0; r + 8 <= frames; r += 8)
+            stageEightEncoderRows(in, r, r + 8 == frames, x + r);
+        // The last eight rows again where the pass is not a multiple of eight long.
+        if (frames & 7) stageEightEncoderRows(in, frames - 8, true, x + frames - 8);
+    }
+    else
+    {
+        for (int r = 0; r < frames; ++r)
+        {
+            for (int c = 0; c < 4; ++c)
+                x[r][c] = static_cast<float>(in[c][r]);
+            const int next = r + 1 < frames ? r + 1 : r;
+            x[r][4] = static_cast<float>(in[0][next]);
+            x[r][5] = static_cast<float>(in[1][next]);
+            x[r][6] = x[r][7] = 0.0f;
+        }
+    }
+    for (int r = 0; r < kInputRows; ++r)
+    {
+        storeLow(state.x[r], loadLow(x[frames - kInputRows + r]));
+        storeHigh(state.x[r], loadHigh(x[frames - kInputRows - 1 + r]));
+    }
+    // Path B's current input in double, for the double callback's newest term.
+    if constexpr (sizeof(Sample) == sizeof(double))
+        for (int n = 0; n < frames; ++n)
+        {
+            scratch.now[n][4] = in[0][n];
+            scratch.now[n][5] = in[1][n];
+        }
+}
+
 /// Rows -9 .. frames-1 of x, one frame of every lane each, rounded to single, and the new
 /// input histories. Every input of the pass is read here, before any output is written.
-template <class Sample, bool Encoder = false>
+template <class Sample>
 SORVELT_INLINE void stageInputs(const phasekernels::Setup& setup, phasekernels::History& state,
                                 phasekernels::Scratch& scratch, const Sample* const* in, int frames)
 {
-    const auto stageEight = [&](int r, float(*dst)[8]) {
-        if constexpr (Encoder)
-            stageEightEncoderRows(in, r, dst);
-        else
-            stageEightRows(in, r, dst);
-    };
+    const auto stageEight = [&](int r, float(*dst)[8]) { stageEightRows(in, r, dst); };
     using namespace phasekernels;
     float(*x)[kLanes] = scratch.x + kInputRows; // x[r] is row r
     for (int r = 0; r < kInputRows; ++r)
@@ -79,70 +129,63 @@ SORVELT_INLINE void stageInputs(const phasekernels::Setup& setup, phasekernels::
                     scratch.now[n][l] = in[l][n];
 }
 
-/// The double recursion where lanes 0-3 run path A and lanes 4-7 path B: each half in
-/// its own registers, so neither takes the other's terms and nothing is blended.
+/// The encoder's double recursion (lanes 0-3 path A, lanes 4-7 path B on rows staged a
+/// frame ahead): the differences of both halves in one single-precision step, the
+/// products and sums of each half in its own registers, so neither takes the other's
+/// terms and nothing is blended.
 template <class GroupDone>
 SORVELT_INLINE void recurseSplitDouble(const phasekernels::Setup& setup, phasekernels::History& state,
                                        phasekernels::Scratch& scratch, int frames, GroupDone groupDone)
 {
     using namespace phasekernels;
-    VH a8 = loadLow(state.y[0]), a7 = loadLow(state.y[1]), a6 = loadLow(state.y[2]), a5 = loadLow(state.y[3]);
-    VH a4 = loadLow(state.y[4]), a3 = loadLow(state.y[5]), a2 = loadLow(state.y[6]), a1 = loadLow(state.y[7]);
-    VH b8 = loadHigh(state.y[0]), b7 = loadHigh(state.y[1]), b6 = loadHigh(state.y[2]), b5 = loadHigh(state.y[3]);
-    VH b4 = loadHigh(state.y[4]), b3 = loadHigh(state.y[5]), b2 = loadHigh(state.y[6]), b1 = loadHigh(state.y[7]);
-    const VDH ca8 = loadDH(setup.cd[0]), ca6 = loadDH(setup.cd[1]), ca4 = loadDH(setup.cd[2]),
-              ca2 = loadDH(setup.cd[3]);
-    const VDH cb8 = loadDH(setup.cd[0] + 4), cb6 = loadDH(setup.cd[1] + 4), cb4 = loadDH(setup.cd[2] + 4),
-              cb2 = loadDH(setup.cd[3] + 4);
+    VF h8 = loadF(state.y[0]), h7 = loadF(state.y[1]), h6 = loadF(state.y[2]), h5 = loadF(state.y[3]);
+    VF h4 = loadF(state.y[4]), h3 = loadF(state.y[5]), h2 = loadF(state.y[6]), h1 = loadF(state.y[7]);
     const VDH offset = splatDH(static_cast<double>(1e-25f));
     const float(*x)[kLanes] = scratch.x + kInputRows;
     for (int n = 0; n < frames; ++n)
     {
-        const VDH ta8 = mulDH(ca8, widenH(subH(loadLow(x[n - 1]), a8)));
-        const VDH ta6 = mulDH(ca6, widenH(subH(loadLow(x[n - 3]), a6)));
-        const VDH ta4 = mulDH(ca4, widenH(subH(loadLow(x[n - 5]), a4)));
-        const VDH ta2 = mulDH(ca2, widenH(subH(loadLow(x[n - 7]), a2)));
+        const VF d8 = subF(loadF(x[n - 1]), h8), d6 = subF(loadF(x[n - 3]), h6);
+        const VF d4 = subF(loadF(x[n - 5]), h4), d2 = subF(loadF(x[n - 7]), h2);
+        const VDH ta8 = mulDH(loadDH(setup.cd[0]), widenH(lowHalf(d8)));
+        const VDH ta6 = mulDH(loadDH(setup.cd[1]), widenH(lowHalf(d6)));
+        const VDH ta4 = mulDH(loadDH(setup.cd[2]), widenH(lowHalf(d4)));
+        const VDH ta2 = mulDH(loadDH(setup.cd[3]), widenH(lowHalf(d2)));
         const VH ya =
             narrowH(addDH(addDH(addDH(addDH(addDH(ta8, ta6), ta4), ta2), widenH(loadLow(x[n - 9]))), offset));
-        const VDH tb8 = mulDH(cb8, subDH(loadDH(scratch.now[n] + 4), widenH(b8)));
-        const VDH tb6 = mulDH(cb6, widenH(subH(loadHigh(x[n - 2]), b6)));
-        const VDH tb4 = mulDH(cb4, widenH(subH(loadHigh(x[n - 4]), b4)));
-        const VDH tb2 = mulDH(cb2, widenH(subH(loadHigh(x[n - 6]), b2)));
+        const VDH tb8 = mulDH(loadDH(setup.cd[0] + 4), subDH(loadDH(scratch.now[n] + 4), widenH(highHalf(h8))));
+        const VDH tb6 = mulDH(loadDH(setup.cd[1] + 4), widenH(highHalf(d6)));
+        const VDH tb4 = mulDH(loadDH(setup.cd[2] + 4), widenH(highHalf(d4)));
+        const VDH tb2 = mulDH(loadDH(setup.cd[3] + 4), widenH(highHalf(d2)));
         const VH yb =
-            narrowH(addDH(addDH(addDH(addDH(addDH(tb8, tb6), tb4), tb2), widenH(loadHigh(x[n - 8]))), offset));
-        storeLow(scratch.y[n], ya);
-        storeHigh(scratch.y[n], yb);
+            narrowH(addDH(addDH(addDH(addDH(addDH(tb8, tb6), tb4), tb2), widenH(loadHigh(x[n - 9]))), offset));
+        const VF y = joinHalves(ya, yb);
+        storeF(scratch.y[n], y);
         if ((n & 7) == 7) groupDone(n - 7);
-        a8 = a7;
-        a7 = a6;
-        a6 = a5;
-        a5 = a4;
-        a4 = a3;
-        a3 = a2;
-        a2 = a1;
-        a1 = ya;
-        b8 = b7;
-        b7 = b6;
-        b6 = b5;
-        b5 = b4;
-        b4 = b3;
-        b3 = b2;
-        b2 = b1;
-        b1 = yb;
+        h8 = h7;
+        h7 = h6;
+        h6 = h5;
+        h5 = h4;
+        h4 = h3;
+        h3 = h2;
+        h2 = h1;
+        h1 = y;
     }
-    const VH a[8] = {a8, a7, a6, a5, a4, a3, a2, a1}, b[8] = {b8, b7, b6, b5, b4, b3, b2, b1};
-    for (int k = 0; k < kOutputRows; ++k)
-    {
-        storeLow(state.y[k], a[k]);
-        storeHigh(state.y[k], b[k]);
-    }
+    storeF(state.y[0], h8);
+    storeF(state.y[1], h7);
+    storeF(state.y[2], h6);
+    storeF(state.y[3], h5);
+    storeF(state.y[4], h4);
+    storeF(state.y[5], h3);
+    storeF(state.y[6], h2);
+    storeF(state.y[7], h1);
 }
 
 /// The recursion over one pass, one row of every lane per frame:
 ///   y[n] = c8 (u[n-1] - y[n-8]) + c6 (u[n-3] - y[n-6]) + c4 (u[n-5] - y[n-4])
 ///          + c2 (u[n-7] - y[n-2]) + u[n-9] + 1e-25, summed in that order,
-/// where u[n] = x[n] on path A lanes and x[n+1] on path B lanes,
-/// in single precision for float passes. Double passes take the single-precision
+/// where u[n] = x[n] on path A lanes and x[n+1] on path B lanes (`Split`: the encoder's
+/// rows, which already hold path B's lanes a frame ahead), in single precision for
+/// float passes. Double passes take the single-precision
 /// differences widened (path B's newest term from the unrounded input), products and
 /// sums in double, the output rounded to single. Frame n needs y[n-2] but not y[n-1], so
 /// neighbouring frames overlap; `groupDone(n0)` runs once rows n0 .. n0+7 are stored, and
@@ -164,9 +207,10 @@ SORVELT_INLINE void recurse(const phasekernels::Setup& setup, phasekernels::Hist
     for (int n = 0; n < frames; ++n)
     {
         // Path B lanes take the rows one frame later: off the recursion's critical path.
+        // The encoder's rows hold them so already.
         const auto pick = [&](int newer) {
             if constexpr (Split)
-                return selectHigh(loadF(x[newer]), loadF(x[newer - 1]));
+                return loadF(x[newer - 1]);
             else
                 return selectF(isB, loadF(x[newer]), loadF(x[newer - 1]));
         };
@@ -255,49 +299,112 @@ inline void filterDouble(const phasekernels::Setup& setup, phasekernels::History
     filterPass(setup, state, scratch, in, out, frames);
 }
 
-/// L, R, T, Q of eight frames before the gain.
+// The encoder's pass. Its lanes are F0 F2 F4 F5 (path A on inputs 0-3) in the low half
+// and F1 F3 (path B on inputs 0 and 1) in the high half; its output rows y[-8] .. y[frames-1]
+// sit in scratch.y, the history first. The recursion keeps only y[n-1] and y[n-2] in
+// registers and reads the older rows back, so the mix of four frames can run between
+// the frames of the recursion without pushing its history out of the registers.
+
+/// One frame of the single-precision recursion (see recurse()) on the encoder's rows.
+SORVELT_INLINE void encoderStepSingle(const phasekernels::Setup& setup, const float (*x)[8], float (*y)[8], int n,
+                                      VF& y1, VF& y2)
+{
+    const VF t8 = mulF(loadF(setup.c[0]), subF(loadF(x[n - 1]), loadF(y[n - 8])));
+    const VF t6 = mulF(loadF(setup.c[1]), subF(loadF(x[n - 3]), loadF(y[n - 6])));
+    const VF t4 = mulF(loadF(setup.c[2]), subF(loadF(x[n - 5]), loadF(y[n - 4])));
+    const VF t2 = mulF(loadF(setup.c[3]), subF(loadF(x[n - 7]), y2));
+    const VF now = addF(addF(addF(addF(addF(t8, t6), t4), t2), loadF(x[n - 9])), splatF(1e-25f));
+    storeF(y[n], now);
+    y2 = y1;
+    y1 = now;
+}
+
+/// One frame of the double-precision recursion on the encoder's rows: each half in its
+/// own registers, so neither takes the other's terms and nothing is blended. Path B's
+/// newest term takes the unrounded input.
+SORVELT_INLINE void encoderStepDouble(const phasekernels::Setup& setup, const phasekernels::Scratch& scratch,
+                                      const float (*x)[8], float (*y)[8], int n, VH& a1, VH& a2, VH& b1, VH& b2)
+{
+    const VDH offset = splatDH(static_cast<double>(1e-25f));
+    const VDH ta8 = mulDH(loadDH(setup.cd[0]), widenH(subH(loadLow(x[n - 1]), loadLow(y[n - 8]))));
+    const VDH ta6 = mulDH(loadDH(setup.cd[1]), widenH(subH(loadLow(x[n - 3]), loadLow(y[n - 6]))));
+    const VDH ta4 = mulDH(loadDH(setup.cd[2]), widenH(subH(loadLow(x[n - 5]), loadLow(y[n - 4]))));
+    const VDH ta2 = mulDH(loadDH(setup.cd[3]), widenH(subH(loadLow(x[n - 7]), a2)));
+    const VH a =
+        narrowH(addDH(addDH(addDH(addDH(addDH(ta8, ta6), ta4), ta2), widenH(loadLow(x[n - 9]))), offset));
+    const VDH tb8 = mulDH(loadDH(setup.cd[0] + 4), subDH(loadDH(scratch.now[n] + 4), widenH(loadHigh(y[n - 8]))));
+    const VDH tb6 = mulDH(loadDH(setup.cd[1] + 4), widenH(subH(loadHigh(x[n - 3]), loadHigh(y[n - 6]))));
+    const VDH tb4 = mulDH(loadDH(setup.cd[2] + 4), widenH(subH(loadHigh(x[n - 5]), loadHigh(y[n - 4]))));
+    const VDH tb2 = mulDH(loadDH(setup.cd[3] + 4), widenH(subH(loadHigh(x[n - 7]), b2)));
+    const VH b =
+        narrowH(addDH(addDH(addDH(addDH(addDH(tb8, tb6), tb4), tb2), widenH(loadHigh(x[n - 9]))), offset));
+    storeLow(y[n], a);
+    storeHigh(y[n], b);
+    a2 = a1;
+    a1 = a;
+    b2 = b1;
+    b1 = b;
+}
+
+/// Rows n0 .. n0+3 of the encoder's outputs, turned into four samples of each lane.
+struct FourFrames
+{
+    VH lane[8];
+};
+
+SORVELT_INLINE FourFrames loadFourFrames(const float (*y)[8], int n0)
+{
+    FourFrames f{{loadLow(y[n0]), loadLow(y[n0 + 1]), loadLow(y[n0 + 2]), loadLow(y[n0 + 3]), loadHigh(y[n0]),
+                  loadHigh(y[n0 + 1]), loadHigh(y[n0 + 2]), loadHigh(y[n0 + 3])}};
+    transpose4(f.lane[0], f.lane[1], f.lane[2], f.lane[3]);
+    transpose4(f.lane[4], f.lane[5], f.lane[6], f.lane[7]);
+    return f;
+}
+
+/// L, R, T, Q of four frames before the gain.
 struct Mixed
 {
-    VF l, r, t, q;
+    VH l, r, t, q;
 };
 
 /// One image of a positioned source: S, D, T, Q summed in double, rounded to single.
-SORVELT_INLINE void mixImage(const phasekernels::UhjGains& g, int i, const VD& a, const VD& b, VF& s, VF& d, VF& t, VF& q)
+SORVELT_INLINE void mixImage(const phasekernels::UhjGains& g, int i, VDH a, VDH b, VH& s, VH& d, VH& t, VH& q)
 {
-    s = narrow(addD(mulD(splatD(0.9397), a), mulD(splatD(g.s[i]), a)));
-    d = narrow(addD(addD(mulD(splatD(-0.342), b), mulD(splatD(g.db[i]), b)), mulD(splatD(g.da[i]), a)));
-    t = narrow(subD(addD(mulD(splatD(-0.1432), b), mulD(splatD(g.tb[i]), b)), mulD(splatD(g.ta[i]), a)));
-    q = narrow(mulD(splatD(g.q), a));
+    s = narrowH(addDH(mulDH(splatDH(0.9397), a), mulDH(splatDH(g.s[i]), a)));
+    d = narrowH(addDH(addDH(mulDH(splatDH(-0.342), b), mulDH(splatDH(g.db[i]), b)), mulDH(splatDH(g.da[i]), a)));
+    t = narrowH(subDH(addDH(mulDH(splatDH(-0.1432), b), mulDH(splatDH(g.tb[i]), b)), mulDH(splatDH(g.ta[i]), a)));
+    q = narrowH(mulDH(splatDH(g.q), a));
 }
 
-/// The encoder's mix of y0A y1A y2A y3A y0B y1B (lanes 0..5) for eight frames.
-SORVELT_INLINE Mixed mixEight(const phasekernels::UhjGains& g, const EightFrames& f)
+/// The encoder's mix of y0A y1A y2A y3A y0B y1B (lanes 0..5) for four frames; `Format`
+/// is the block's format index.
+template <int Format> SORVELT_INLINE Mixed mixFour(const phasekernels::UhjGains& g, const FourFrames& f)
 {
-    const VF half = splatF(0.5f);
-    VF S, D, T, Q;
-    if (g.format == 2)
+    const VH half = splatH(0.5f);
+    VH S, D, T, Q;
+    if constexpr (Format == 2)
     {
         // B-Format W, X, Y, Z as it comes.
-        const VD w = widen(f.lane[0]), wj = widen(f.lane[4]), x = widen(f.lane[1]), xj = widen(f.lane[5]);
-        const VD y = widen(f.lane[2]), z = widen(f.lane[3]);
-        S = narrow(addD(mulD(splatD(0.9397), w), mulD(splatD(0.1856), x)));
-        D = narrow(addD(addD(mulD(splatD(-0.342), wj), mulD(splatD(0.5099), xj)), mulD(splatD(0.6555), y)));
-        T = narrow(subD(addD(mulD(splatD(-0.1432), wj), mulD(splatD(0.6512), xj)), mulD(splatD(0.7071), y)));
-        Q = narrow(mulD(splatD(0.9772), z));
+        const VDH w = widenH(f.lane[0]), wj = widenH(f.lane[4]), x = widenH(f.lane[1]), xj = widenH(f.lane[5]);
+        const VDH y = widenH(f.lane[2]), z = widenH(f.lane[3]);
+        S = narrowH(addDH(mulDH(splatDH(0.9397), w), mulDH(splatDH(0.1856), x)));
+        D = narrowH(addDH(addDH(mulDH(splatDH(-0.342), wj), mulDH(splatDH(0.5099), xj)), mulDH(splatDH(0.6555), y)));
+        T = narrowH(subDH(addDH(mulDH(splatDH(-0.1432), wj), mulDH(splatDH(0.6512), xj)), mulDH(splatDH(0.7071), y)));
+        Q = narrowH(mulDH(splatDH(0.9772), z));
     }
     else
     {
         // Mono takes channel 0 for both images, Stereo channel 1 for the second.
-        const int second = g.format == 0 ? 0 : 1;
-        VF s0, d0, t0, q0, s1, d1, t1, q1;
-        mixImage(g, 0, widen(f.lane[0]), widen(f.lane[4]), s0, d0, t0, q0);
-        mixImage(g, 1, widen(f.lane[second]), widen(f.lane[second + 4]), s1, d1, t1, q1);
-        S = mulF(half, addF(s0, s1));
-        D = mulF(half, addF(d0, d1));
-        T = mulF(half, addF(t0, t1));
-        Q = mulF(half, addF(q0, q1));
+        constexpr int second = Format == 0 ? 0 : 1;
+        VH s0, d0, t0, q0, s1, d1, t1, q1;
+        mixImage(g, 0, widenH(f.lane[0]), widenH(f.lane[4]), s0, d0, t0, q0);
+        mixImage(g, 1, widenH(f.lane[second]), widenH(f.lane[second + 4]), s1, d1, t1, q1);
+        S = mulH(half, addH(s0, s1));
+        D = mulH(half, addH(d0, d1));
+        T = mulH(half, addH(t0, t1));
+        Q = mulH(half, addH(q0, q1));
     }
-    return {mulF(half, addF(S, D)), mulF(half, subF(S, D)), T, Q};
+    return {mulH(half, addH(S, D)), mulH(half, subH(S, D)), T, Q};
 }
 
 /// A parameter another thread may be writing: a relaxed atomic load, never a library call.
@@ -308,29 +415,28 @@ SORVELT_INLINE float loadRelaxed(const float* p)
     return v;
 }
 
-/// Eight frames of the four outputs. The gain is read afresh for every sample; where it
-/// might lie in an output buffer, each read follows the previous sample's writes.
+/// Four frames (or the `count` < 4 first ones) of the four outputs. The gain is read
+/// afresh for every sample; where it might lie in an output buffer, each read follows
+/// the previous sample's writes.
 template <class Sample>
 SORVELT_INLINE void writeMixed(const Mixed& m, Sample* const* out, int n0, int count, const float* gain,
-                       bool gainInOutputs)
+                               bool gainInOutputs)
 {
-    if (count == 8 && !gainInOutputs)
+    if (count == 4 && !gainInOutputs)
     {
-        const float g0 = loadRelaxed(gain), g1 = loadRelaxed(gain), g2 = loadRelaxed(gain),
-                    g3 = loadRelaxed(gain), g4 = loadRelaxed(gain), g5 = loadRelaxed(gain),
-                    g6 = loadRelaxed(gain), g7 = loadRelaxed(gain);
-        const VF gains = setF(g0, g1, g2, g3, g4, g5, g6, g7);
-        storeOutput(out[0] + n0, mulF(m.l, gains));
-        storeOutput(out[1] + n0, mulF(m.r, gains));
-        storeOutput(out[2] + n0, mulF(m.t, gains));
-        storeOutput(out[3] + n0, mulF(m.q, gains));
+        const float g0 = loadRelaxed(gain), g1 = loadRelaxed(gain), g2 = loadRelaxed(gain), g3 = loadRelaxed(gain);
+        const VH gains = setH(g0, g1, g2, g3);
+        storeOutputH(out[0] + n0, mulH(m.l, gains));
+        storeOutputH(out[1] + n0, mulH(m.r, gains));
+        storeOutputH(out[2] + n0, mulH(m.t, gains));
+        storeOutputH(out[3] + n0, mulH(m.q, gains));
         return;
     }
-    alignas(32) float v[4][8];
-    storeF(v[0], m.l);
-    storeF(v[1], m.r);
-    storeF(v[2], m.t);
-    storeF(v[3], m.q);
+    alignas(16) float v[4][4];
+    storeLow(v[0], m.l);
+    storeLow(v[1], m.r);
+    storeLow(v[2], m.t);
+    storeLow(v[3], m.q);
     for (int k = 0; k < count; ++k)
     {
         const float g = loadRelaxed(gain);
@@ -339,28 +445,73 @@ SORVELT_INLINE void writeMixed(const Mixed& m, Sample* const* out, int n0, int c
     }
 }
 
-/// The encoder's pass: lanes 0..5 are F0 F2 F4 F5 F1 F3, on inputs 0, 1, 2, 3, 0, 1. The mix and the
-/// outputs of each eight frames run while the recursion works on the next eight.
+/// The encoder's pass for one format: the recursion four frames at a time, each group
+/// followed by the mix and the outputs of the group before it, which overlap the
+/// recursion's long chain of dependent sums.
+template <class Sample, int Format>
+inline void encodeFormat(const phasekernels::Setup& setup, phasekernels::History& state,
+                         phasekernels::Scratch& scratch, const Sample* const* in, Sample* const* out, int frames,
+                         const phasekernels::UhjGains& gains, const float* gain, bool gainInOutputs)
+{
+    using namespace phasekernels;
+    stageEncoderInputs(state, scratch, in, frames);
+    const float(*x)[kLanes] = scratch.x + kInputRows;
+    float(*y)[kLanes] = scratch.y + kOutputRows;
+    for (int r = 0; r < kOutputRows; ++r)
+        storeF(y[r - kOutputRows], loadF(state.y[r]));
+    const auto mixAndWrite = [&](int n0, int count) {
+        writeMixed(mixFour<Format>(gains, loadFourFrames(y, n0)), out, n0, count, gain, gainInOutputs);
+    };
+    int n = 0;
+    if constexpr (sizeof(Sample) == sizeof(float))
+    {
+        VF y1 = loadF(y[-1]), y2 = loadF(y[-2]);
+        for (; n + 4 <= frames; n += 4)
+        {
+            encoderStepSingle(setup, x, y, n, y1, y2);
+            encoderStepSingle(setup, x, y, n + 1, y1, y2);
+            encoderStepSingle(setup, x, y, n + 2, y1, y2);
+            encoderStepSingle(setup, x, y, n + 3, y1, y2);
+            if (n >= 4) mixAndWrite(n - 4, 4);
+        }
+        for (; n < frames; ++n)
+            encoderStepSingle(setup, x, y, n, y1, y2);
+    }
+    else
+    {
+        VH a1 = loadLow(y[-1]), a2 = loadLow(y[-2]), b1 = loadHigh(y[-1]), b2 = loadHigh(y[-2]);
+        for (; n + 4 <= frames; n += 4)
+        {
+            encoderStepDouble(setup, scratch, x, y, n, a1, a2, b1, b2);
+            encoderStepDouble(setup, scratch, x, y, n + 1, a1, a2, b1, b2);
+            encoderStepDouble(setup, scratch, x, y, n + 2, a1, a2, b1, b2);
+            encoderStepDouble(setup, scratch, x, y, n + 3, a1, a2, b1, b2);
+            if (n >= 4) mixAndWrite(n - 4, 4);
+        }
+        for (; n < frames; ++n)
+            encoderStepDouble(setup, scratch, x, y, n, a1, a2, b1, b2);
+    }
+    // The groups still to mix: the last whole one, and the frames after it. Rows past
+    // the pass hold older values; they are mixed but never written out.
+    const int whole = frames & ~3;
+    if (whole >= 4) mixAndWrite(whole - 4, 4);
+    if (whole < frames) mixAndWrite(whole, frames - whole);
+    for (int r = 0; r < kOutputRows; ++r)
+        storeF(state.y[r], loadF(y[frames - kOutputRows + r]));
+}
+
+/// The encoder's pass on lanes F0 F2 F4 F5 F1 F3 over inputs 0, 1, 2, 3, 0, 1.
 template <class Sample>
 inline void encodePass(const phasekernels::Setup& setup, phasekernels::History& state,
                        phasekernels::Scratch& scratch, const Sample* const* in, Sample* const* out, int frames,
                        const phasekernels::UhjGains& gains, const float* gain, bool gainInOutputs)
 {
-    alignas(32) static constexpr Sample kSilence[phasekernels::kChunk] = {};
-    const Sample* lanes[8] = {in[0], in[1], in[2], in[3], in[0], in[1], kSilence, kSilence};
-    stageInputs<Sample, true>(setup, state, scratch, lanes, frames);
-    recurse<Sample, true>(setup, state, scratch, frames, [&](int n0) {
-        if (n0 >= 8)
-            writeMixed(mixEight(gains, loadEightFrames(scratch, n0 - 8)), out, n0 - 8, 8, gain, gainInOutputs);
-    });
-    // The groups still to mix: the last whole one, and the frames after it. Rows past
-    // the pass hold older values; they are mixed but never written out.
-    const int whole = frames & ~7;
-    if (whole >= 8)
-        writeMixed(mixEight(gains, loadEightFrames(scratch, whole - 8)), out, whole - 8, 8, gain, gainInOutputs);
-    if (whole < frames)
-        writeMixed(mixEight(gains, loadEightFrames(scratch, whole)), out, whole, frames - whole, gain,
-                   gainInOutputs);
+    if (gains.format == 2)
+        encodeFormat<Sample, 2>(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
+    else if (gains.format == 1)
+        encodeFormat<Sample, 1>(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
+    else
+        encodeFormat<Sample, 0>(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
 }
 
 inline void encodeSingle(const phasekernels::Setup& setup, phasekernels::History& state,

@@ -64,10 +64,11 @@ inline VF selectF(VF mask, VF b, VF a)
             _mm_or_ps(_mm_and_ps(mask.hi, b.hi), _mm_andnot_ps(mask.hi, a.hi))};
 }
 
-/// Lanes 0-3 of `a`, 4-7 of `b`.
-inline VF selectHigh(VF b, VF a)
+/// Lanes 1-7 of `a` moved down one place, lane 7 kept.
+inline VF shiftDown(VF a)
 {
-    return {a.lo, b.hi};
+    const __m128 seam = _mm_shuffle_ps(a.lo, a.hi, _MM_SHUFFLE(0, 0, 3, 3)); // lo3 lo3 hi0 hi0
+    return {_mm_shuffle_ps(a.lo, seam, _MM_SHUFFLE(2, 0, 2, 1)), _mm_shuffle_ps(a.hi, a.hi, _MM_SHUFFLE(3, 3, 2, 1))};
 }
 
 // Half registers: four lanes of floats, and of doubles.
@@ -95,6 +96,47 @@ inline void storeHigh(float* p, VH a)
 inline VH subH(VH a, VH b)
 {
     return _mm_sub_ps(a, b);
+}
+inline VH lowHalf(VF a)
+{
+    return a.lo;
+}
+inline VH highHalf(VF a)
+{
+    return a.hi;
+}
+inline VF joinHalves(VH lo, VH hi)
+{
+    return {lo, hi};
+}
+inline VH addH(VH a, VH b)
+{
+    return _mm_add_ps(a, b);
+}
+inline VH mulH(VH a, VH b)
+{
+    return _mm_mul_ps(a, b);
+}
+inline VH splatH(float v)
+{
+    return _mm_set1_ps(v);
+}
+inline VH setH(float a, float b, float c, float d)
+{
+    return _mm_setr_ps(a, b, c, d);
+}
+inline void transpose4(VH& r0, VH& r1, VH& r2, VH& r3)
+{
+    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+}
+inline void storeOutputH(float* p, VH a)
+{
+    _mm_storeu_ps(p, a);
+}
+inline void storeOutputH(double* p, VH a)
+{
+    _mm_storeu_pd(p, _mm_cvtps_pd(a));
+    _mm_storeu_pd(p + 2, _mm_cvtps_pd(_mm_movehl_ps(a, a)));
 }
 inline VDH widenH(VH a)
 {

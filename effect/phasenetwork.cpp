@@ -108,12 +108,12 @@ inline VF selectF(const VF& mask, const VF& b, const VF& a)
     return r;
 }
 
-/// Lanes 0-3 of `a`, 4-7 of `b`.
-inline VF selectHigh(const VF& b, const VF& a)
+/// Lanes 1-7 of `a` moved down one place, lane 7 kept.
+inline VF shiftDown(const VF& a)
 {
     VF r = a;
-    for (int i = 4; i < 8; ++i)
-        r.v[i] = b.v[i];
+    for (int i = 0; i < 7; ++i)
+        r.v[i] = a.v[i + 1];
     return r;
 }
 
@@ -143,6 +143,18 @@ inline void storeHigh(float* p, const VH& a)
 {
     storeLow(p + 4, a);
 }
+inline VH lowHalf(const VF& a)
+{
+    return {{a.v[0], a.v[1], a.v[2], a.v[3]}};
+}
+inline VH highHalf(const VF& a)
+{
+    return {{a.v[4], a.v[5], a.v[6], a.v[7]}};
+}
+inline VF joinHalves(const VH& lo, const VH& hi)
+{
+    return {{lo.v[0], lo.v[1], lo.v[2], lo.v[3], hi.v[0], hi.v[1], hi.v[2], hi.v[3]}};
+}
 inline VDH widenH(const VH& a)
 {
     return {{a.v[0], a.v[1], a.v[2], a.v[3]}};
@@ -160,6 +172,30 @@ inline VDH splatDH(double s)
 {
     return {{s, s, s, s}};
 }
+inline VH splatH(float s)
+{
+    return {{s, s, s, s}};
+}
+inline VH setH(float a, float b, float c, float d)
+{
+    return {{a, b, c, d}};
+}
+inline void transpose4(VH& r0, VH& r1, VH& r2, VH& r3)
+{
+    VH* r[4] = {&r0, &r1, &r2, &r3};
+    for (int i = 0; i < 4; ++i)
+        for (int j = i + 1; j < 4; ++j)
+        {
+            const float t = r[i]->v[j];
+            r[i]->v[j] = r[j]->v[i];
+            r[j]->v[i] = t;
+        }
+}
+template <class Sample> inline void storeOutputH(Sample* p, const VH& a)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<Sample>(a.v[i]);
+}
 #define SORVELT_LANEWISE(T, name, op)                                                                        \
     inline T name(const T& a, const T& b)                                                                    \
     {                                                                                                        \
@@ -168,7 +204,9 @@ inline VDH splatDH(double s)
             r.v[i] = a.v[i] op b.v[i];                                                                       \
         return r;                                                                                            \
     }
+SORVELT_LANEWISE(VH, addH, +)
 SORVELT_LANEWISE(VH, subH, -)
+SORVELT_LANEWISE(VH, mulH, *)
 SORVELT_LANEWISE(VDH, addDH, +)
 SORVELT_LANEWISE(VDH, subDH, -)
 SORVELT_LANEWISE(VDH, mulDH, *)
