@@ -16,6 +16,9 @@ CDrawContext::CDrawContext(CFrame* frame_, void* systemContext, void* window_) :
     if (systemContext) platformWindow = static_cast<PlatformWindow*>(systemContext);
     if (platformWindow)
     {
+        platformWindow->beginDrawing();
+        drawingOnWindow = true;
+        windowLifetime = platformWindow->lifetime();
         bindTarget(platformWindow->getSurface(), platformWindow->getSurfaceDevice());
         applyState();
         onWindow = backend != nullptr;
@@ -30,12 +33,18 @@ CDrawContext::CDrawContext(CFrame* frame_) : frame(frame_)
 
 CDrawContext::~CDrawContext()
 {
+    const bool windowGone = drawingOnWindow && windowLifetime.expired();
+    if (windowGone && backend) backend->targetGone();
     // What a window context drew reaches the screen when the pass that made it is over.
-    if (needsFlush && onWindow)
+    if (needsFlush && onWindow && !windowGone)
     {
         const PixelBuffer pixels = backend->pixels();
         platformWindow->flush(CRect(0, 0, pixels.width, pixels.height));
     }
+    // The backend gives back what it selected into the window's device before the window lets
+    // go of the device.
+    backend.reset();
+    if (drawingOnWindow && !windowGone) platformWindow->endDrawing();
 }
 
 void CDrawContext::initState()
@@ -67,12 +76,15 @@ void CDrawContext::applyState()
     if (!backend) return;
     backend->setClip(clipRect);
     applyLineStyle();
+    backend->setBrush(fillColor);
+    backend->setTextColor(fontColor);
+    backend->setRasterOp(rasterOp());
     applyFont();
 }
 
 void CDrawContext::applyLineStyle()
 {
-    if (backend) backend->setLine(frameWidth, lineStyle == kLineOnOffDash);
+    if (backend) backend->setPen(frameColor, frameWidth, lineStyle == kLineOnOffDash);
 }
 
 void CDrawContext::setLineStyle(CLineStyle style)
@@ -91,38 +103,51 @@ void CDrawContext::setLineWidth(long width)
 
 void CDrawContext::setDrawMode(CDrawMode mode)
 {
-    // Applied per operation (paintFor): a backend keeps no mode of its own.
+    if (mode == drawMode) return;
     drawMode = mode;
+    // Every operation's Paint carries it too (paintFor), for backends that keep no mode.
+    if (backend) backend->setRasterOp(rasterOp());
+}
+
+RasterOp CDrawContext::rasterOp() const
+{
+#if !SORVELT_MAC_FLAVOUR
+    // GDI's raster operations: 1 the merge pen, 2 the not-xor pen, anything else (3 too) a plain
+    // copy. (Quartz has none: on the Mac every mode draws plainly.)
+    if (drawMode == kOrMode) return RasterOp::Merge;
+    if (drawMode == kXorMode) return RasterOp::NotXor;
+#endif
+    return RasterOp::Copy;
 }
 
 Paint CDrawContext::paintFor(CColor color) const
 {
-    Paint paint{color};
+    Paint paint{color, rasterOp()};
 #if SORVELT_MAC_FLAVOUR
-    // Quartz has no raster operations: every mode draws plainly, and only 3 antialiases.
+    // Only the Mac's mode 3 antialiases; GDI shapes never are.
     paint.antialias = drawMode == kAntialias;
-#else
-    // GDI's raster operations: 1 the merge pen, 2 the not-xor pen, anything else (3 too) a plain
-    // copy; GDI shapes are never antialiased.
-    if (drawMode == kOrMode)
-        paint.op = RasterOp::Merge;
-    else if (drawMode == kXorMode)
-        paint.op = RasterOp::NotXor;
 #endif
     return paint;
 }
 
 void CDrawContext::setFillColor(CColor color)
 {
+    if (color == fillColor) return;
     fillColor = color;
+    if (backend) backend->setBrush(color);
 }
 void CDrawContext::setFrameColor(CColor color)
 {
+    if (color == frameColor) return;
     frameColor = color;
+    applyLineStyle();
 }
 void CDrawContext::setFontColor(CColor color)
 {
+    // Applied at once, without comparing: the target may have had its text colour changed by
+    // other code drawing on it.
     fontColor = color;
+    if (backend) backend->setTextColor(color);
 }
 
 bool CDrawContext::beginPixelAccess(PixelBuffer& pixels, CRect& clipInTarget)

@@ -195,10 +195,16 @@ private:
     void initState();
     void applyFont();
     void applyLineStyle();
+    /// The raster operation of the current draw mode.
+    RasterOp rasterOp() const;
     /// The backend's paint for the current draw mode, in `color`.
     Paint paintFor(CColor color) const;
-    /// A line between two target points: one-pixel pens walked here, wider ones by the backend.
+    /// A line between two target points: the platform's own line where it has one (GDI), else
+    /// one-pixel pens walked here and wider ones by the backend.
     void strokeSegment(const CPoint& from, const CPoint& to, bool includeEnd);
+    /// The platform's own connected line through the points (caller's space), back to the first
+    /// when `closed`; false when the platform has none and the caller walks the segments.
+    bool platformPolyline(const CPoint* points, long count, bool closed);
 
     CFrame* frame = nullptr;
     void* window = nullptr;
@@ -218,6 +224,9 @@ private:
 
     bool needsFlush = false;
     bool onWindow = false;
+    /// Between the window's beginDrawing and endDrawing.
+    bool drawingOnWindow = false;
+    std::weak_ptr<const void> windowLifetime;
     long fontCreations = 0;
 };
 

@@ -32,6 +32,12 @@ void include(CRect& changed, long x, long y)
 void CDrawContext::strokeSegment(const CPoint& from, const CPoint& to, bool includeEnd)
 {
     if (!backend) return;
+    const CPoint segment[2] = {from, to};
+    if (!includeEnd && backend->polyline(segment, 2))
+    {
+        touched();
+        return;
+    }
     const Paint paint = paintFor(frameColor);
     // Absurdly long segments go to the backend, which clips before it walks; the pixel walk would not.
     const long spanX = std::labs(static_cast<long>(to.x) - from.x),
@@ -62,7 +68,8 @@ void CDrawContext::strokeSegment(const CPoint& from, const CPoint& to, bool incl
         const bool dashOn = lineStyle == kLineSolid || (step % 2) == 0;
         if (dashOn && clip.pointInside(CPoint(x, y)))
         {
-            pixelops::applyRaster(pixels.pixel(static_cast<int>(x), static_cast<int>(y)), color, frameColor, paint.op);
+            pixelops::applyRaster(pixels.pixel(static_cast<int>(x), static_cast<int>(y)), color, frameColor,
+                                  paint.op);
             include(changed, x, y);
         }
         if (atEnd) break;
@@ -80,6 +87,18 @@ void CDrawContext::strokeSegment(const CPoint& from, const CPoint& to, bool incl
         }
     }
     endPixelAccess(changed);
+}
+
+bool CDrawContext::platformPolyline(const CPoint* points, long count, bool closed)
+{
+    if (!backend || count < 2) return false;
+    std::vector<CPoint> path(points, points + count);
+    if (closed) path.push_back(points[0]);
+    for (CPoint& p : path)
+        p.offset(offset.x, offset.y);
+    if (!backend->polyline(path.data(), static_cast<long>(path.size()))) return false;
+    touched();
+    return true;
 }
 
 void CDrawContext::moveTo(const CPoint& point)
@@ -109,6 +128,7 @@ void CDrawContext::drawLines(const CPoint* points, const long& numberOfLines)
 void CDrawContext::polyLine(const CPoint* points, long numberOfPoints)
 {
     if (!points) return;
+    if (platformPolyline(points, numberOfPoints, false)) return;
     for (long i = 1; i < numberOfPoints; ++i)
     {
         CPoint a = points[i - 1], b = points[i];
@@ -132,7 +152,7 @@ void CDrawContext::drawPolygon(const CPoint* points, long numberOfPoints, CDrawS
 {
     if (!points || numberOfPoints < 2) return;
     if (drawStyle != kDrawStroked) fillPolygon(points, numberOfPoints);
-    if (drawStyle != kDrawFilled)
+    if (drawStyle != kDrawFilled && !platformPolyline(points, numberOfPoints, true))
     {
         polyLine(points, numberOfPoints);
         CPoint last = points[numberOfPoints - 1], first = points[0];
@@ -167,11 +187,15 @@ void CDrawContext::drawRect(const CRect& rect, CDrawStyle drawStyle)
     }
     if (drawStyle != kDrawFilled)
     {
+        // As a Windows frame is drawn: from the top-left corner round to it again.
         const CPoint corners[5] = {CPoint(r.left, r.top), CPoint(r.right - 1, r.top),
                                    CPoint(r.right - 1, r.bottom - 1), CPoint(r.left, r.bottom - 1),
                                    CPoint(r.left, r.top)};
-        for (int i = 0; i < 4; ++i)
-            strokeSegment(corners[i], corners[i + 1], false);
+        if (backend && backend->polyline(corners, 5))
+            touched();
+        else
+            for (int i = 0; i < 4; ++i)
+                strokeSegment(corners[i], corners[i + 1], false);
     }
 }
 
@@ -219,6 +243,11 @@ void CDrawContext::drawPoint(const CPoint& point, CColor color)
     if (!beginPixelAccess(pixels, clip)) return;
     const CPoint p(point.x + offset.x, point.y + offset.y);
     if (!clip.pointInside(p)) return;
+    if (backend->setPixel(p, color))
+    {
+        touched();
+        return;
+    }
     std::uint8_t c[4];
     pixelops::storeColor(c, color);
     pixelops::blendOver(pixels.pixel(p.x, p.y), c, 255);
@@ -237,6 +266,8 @@ CColor CDrawContext::getPoint(const CPoint& point)
     if (!beginPixelAccess(pixels, clip)) return kBlackCColor;
     const CPoint p(point.x + offset.x, point.y + offset.y);
     if (!CRect(0, 0, pixels.width, pixels.height).pointInside(p)) return kBlackCColor;
+    CColor color;
+    if (backend->getPixel(p, color)) return color;
     return pixelops::loadColor(pixels.pixel(p.x, p.y));
 }
 
@@ -252,6 +283,11 @@ void CDrawContext::floodFill(const CPoint& start)
     if (!beginPixelAccess(pixels, clip)) return;
     const CPoint s(start.x + offset.x, start.y + offset.y);
     if (!clip.pointInside(s)) return;
+    if (backend->floodFill(s))
+    {
+        touched();
+        return;
+    }
     std::uint32_t seed;
     std::memcpy(&seed, pixels.pixel(s.x, s.y), 4);
     std::uint8_t color[4];

@@ -48,7 +48,8 @@ void CDrawContext::applyFont()
     // As a Windows font is created: height -size, so a negative size asks for that cell height.
     const long height = -static_cast<long>(fontSize);
 #endif
-    backend->setFont(gStandardFontName[fontId], height, bold, (fontStyle & kItalicFace) != 0);
+    backend->setFont(gStandardFontName[fontId], height, bold, (fontStyle & kItalicFace) != 0,
+                     (fontStyle & kUnderlineFace) != 0);
     ++fontCreations;
 }
 
@@ -63,6 +64,14 @@ void CDrawContext::drawString(const char* string, const CRect& rect, short opaqu
     if (!string || !backend) return;
     CRect r = rect;
     r.offset(offset.x, offset.y);
+#if !SORVELT_MAC_FLAVOUR
+    // A platform text box (GDI's DrawTextA) lays the string out by these same rules itself.
+    if (backend->drawTextBox(string, r, hAlign, opaque != 0))
+    {
+        touched();
+        return;
+    }
+#endif
     const long w = getStringWidth(string);
     const FontMetrics font = backend->fontMetrics();
     const long ascent = std::lround(font.ascent);

@@ -97,6 +97,10 @@ public:
     virtual void* getSurfaceDevice() { return nullptr; }
     /// Shows `rect` of the surface on screen (what a paint or an idle pass drew).
     virtual void flush(const CRect& rect) = 0;
+    /// A drawing context on the window begins and ends (they nest; every begin has its end).
+    /// Windows holds the window's device context meanwhile, to show the surface on.
+    virtual void beginDrawing() {}
+    virtual void endDrawing() {}
 
     /// Buttons and modifiers now, as the toolkit's bit set (kMouseLeftButton ... kModifierSystem).
     virtual long getMouseButtons() = 0;
@@ -111,6 +115,13 @@ public:
     /// The platform's own id of the window (X11: the Window), for hosts that embed it by id;
     /// 0 where there is none.
     virtual std::uintptr_t nativeHandle() const { return 0; }
+
+    /// Expires when the window is destroyed: a drawing context still held then (by code that
+    /// outlived a host closing the editor) must not touch the window or its surface again.
+    std::weak_ptr<const void> lifetime() const { return alive; }
+
+private:
+    std::shared_ptr<const void> alive = std::make_shared<int>(0);
 };
 
 /// One platform connection per frame (X11: its own Display), so several plug-in

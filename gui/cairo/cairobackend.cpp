@@ -113,13 +113,13 @@ public:
         cairo_restore(cr);
     }
 
-    void setLine(int width, bool dashed) override
+    void setPen(CColor, int width, bool dashed) override
     {
         const double w = std::max(1, width);
         cairo_set_line_width(cr, w);
         cairo_set_dash(cr, dashed ? &w : nullptr, dashed ? 1 : 0, 0);
     }
-    void setFont(const char* face, long height, bool bold, bool italic) override
+    void setFont(const char* face, long height, bool bold, bool italic, bool) override
     {
         cairo_select_font_face(cr, cairoFace(face),
                                italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,

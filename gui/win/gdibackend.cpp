@@ -1,8 +1,19 @@
 // The GDI drawing backend (Windows). The target is a 32-bit DIB section selected into a memory
-// device context (a GdiDevice: the window's back buffer, or one of the backend's own), so that
-// bitmaps go onto it with BitBlt and AlphaBlend through port(). GDI decides which pixels a
-// shape or a glyph covers in a scratch DIB, and the covered pixels are then written into the
-// target with the toolkit's pixel rules.
+// device context (a GdiDevice: the window's back buffer, or one of the backend's own), and GDI
+// draws into it with its own calls and rules: pens, brushes and fonts made when the context's
+// state changes, SetROP2 for the draw modes, a rectangular clip region, lines, polygons,
+// ellipses, arcs, FillRect, pixels, ExtFloodFill, DrawTextA. Bitmaps go onto the same DC with
+// BitBlt and AlphaBlend through port().
+//
+// Alpha: GDI draws opaque colour (a colour's alpha means nothing to it) and leaves 0 in the alpha
+// byte of what it writes. The toolkit's buffers hold premultiplied pixels, so right after each
+// GDI call every pixel it wrote is made opaque (alpha 255); pixels it left alone keep theirs. A
+// GDI-drawn target thus reads as the colours GDI drew, fully opaque, to every portable reader
+// (getPoint, copies, a transparent container's copyTo, blends).
+//
+// Text: 7-bit strings (everything this editor draws) go to the ANSI calls as they are; a string
+// with other bytes is read as UTF-8 if it is valid UTF-8, else as Windows-1252, and goes to the
+// wide twins of those calls, so that what a byte means does not hang on the system's code page.
 #include <windows.h>
 
 #include <algorithm>
@@ -21,8 +32,6 @@ namespace VSTGUI
 
 namespace
 {
-
-constexpr COLORREF kCovered = RGB(255, 255, 255);
 
 /// A point on the ellipse of `r` at `degrees`, counter-clockwise from 3 o'clock with y up.
 POINT pointAtAngle(const CRect& r, double degrees)
@@ -54,51 +63,59 @@ std::wstring toWide(const char* text)
     return wide;
 }
 
+/// True when every byte is 7-bit: such text goes to the ANSI calls as it is.
+bool isAscii(const char* text)
+{
+    for (; *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80) return false;
+    return true;
+}
+
+COLORREF colorRef(CColor c)
+{
+    return RGB(c.red, c.green, c.blue);
+}
+
+/// The alpha `mended` puts under a GDI call to find what it wrote: any value GDI does not leave.
+constexpr std::uint8_t kAlphaMark = 1;
+
 class GdiBackend final : public DrawBackend
 {
 public:
     /// Draws into `target_`; `ownTarget_` when the backend made it; `mirrored_` the caller's
     /// bytes the target stands in for (kept in step by pixels() and markDirty).
     GdiBackend(win::GdiDevice* target_, std::unique_ptr<win::GdiDevice> ownTarget_,
-               const PixelBuffer& mirrored_, HDC dc_, HBITMAP scratch_, void* scratchBits_)
-        : target(target_), ownTarget(std::move(ownTarget_)), mirrored(mirrored_), buffer(target_->pixels()),
-          dc(dc_), scratch(scratch_),
-          bits(static_cast<std::uint8_t*>(scratchBits_)), clips{CRect(0, 0, buffer.width, buffer.height)}
+               const PixelBuffer& mirrored_)
+        : target(target_), ownTarget(std::move(ownTarget_)),
+          mirrored(mirrored_), clips{CRect(0, 0, target_->width, target_->height)}
     {
-        savedBitmap = SelectObject(dc, scratch);
-        savedPen = SelectObject(dc, GetStockObject(NULL_PEN));
-        savedBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, kCovered);
-        SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
-        SetArcDirection(dc, AD_COUNTERCLOCKWISE);
-        SetPolyFillMode(dc, ALTERNATE);
-        white = CreateSolidBrush(kCovered);
     }
 
+    /// Our pen, brush and font leave the device context (the DC's own come back) before they
+    /// are deleted.
     ~GdiBackend() override
     {
-        pixels(); // the caller's bytes get what was drawn last
-        // The objects we made leave the device context before they are deleted.
-        SelectObject(dc, savedPen);
-        SelectObject(dc, savedBrush);
-        if (savedFont) SelectObject(dc, savedFont);
-        SelectObject(dc, savedBitmap);
-        if (font) DeleteObject(font);
-        DeleteObject(white);
-        DeleteObject(scratch);
-        DeleteDC(dc);
-        if (target->owner == this)
+        if (!gone) pixels(); // the caller's bytes get what was drawn last
+        if (!gone && target->owner == this && target->dc)
         {
+            SelectObject(target->dc, target->originalPen);
+            SelectObject(target->dc, target->originalBrush);
+            SelectObject(target->dc, target->originalFont);
             SelectClipRgn(target->dc, nullptr);
+            SetROP2(target->dc, R2_COPYPEN);
             target->owner = nullptr;
         }
+        if (pen) DeleteObject(pen);
+        if (brush) DeleteObject(brush);
+        if (font) DeleteObject(font);
     }
+
+    void targetGone() override { gone = true; }
 
     PixelBuffer pixels() override
     {
-        buffer = target->pixels();
-        if (!mirrored.isValid()) return buffer;
+        const PixelBuffer buffer = target->pixels();
+        if (!mirrored.isValid() || !buffer.isValid()) return buffer;
         for (int y = 0; y < buffer.height; ++y)
             std::memcpy(mirrored.pixel(0, y), buffer.pixel(0, y), static_cast<size_t>(buffer.width) * 4);
         return mirrored;
@@ -106,6 +123,7 @@ public:
     void markDirty(const CRect& changed) override
     {
         if (!mirrored.isValid()) return;
+        const PixelBuffer buffer = target->pixels();
         CRect r = changed;
         r.bound(CRect(0, 0, buffer.width, buffer.height));
         for (long y = r.top; y < r.bottom; ++y)
@@ -114,297 +132,413 @@ public:
     }
     void* port() override
     {
-        claimTarget();
+        claim();
         return target->dc;
     }
 
     void setClip(const CRect& clip) override
     {
         clips.back() = clip;
-        selectClip();
+        if (owns()) selectClip();
     }
     void pushClip(const CRect& clip) override
     {
         CRect narrowed = clip;
         clips.push_back(narrowed.bound(clips.back()));
-        selectClip();
+        if (owns()) selectClip();
     }
     void popClip() override
     {
         if (clips.size() > 1) clips.pop_back();
-        selectClip();
+        if (owns()) selectClip();
     }
 
-    void setLine(int width, bool dashed) override
+    void setPen(CColor color, int width, bool dashed) override
     {
+        // An on-off dash is GDI's dotted pen, which only a one-pixel pen can have.
+        LOGPEN description{};
+        description.lopnStyle = dashed ? PS_DOT : PS_SOLID;
+        description.lopnWidth.x = std::max(1, width);
+        description.lopnColor = colorRef(color);
+        HPEN created = CreatePenIndirect(&description);
+        if (!created) return;
+        replace(pen, created);
         lineWidth = std::max(1, width);
-        lineDashed = dashed;
     }
 
-    void setFont(const char* face, long height, bool bold, bool italic) override
+    void setBrush(CColor color) override
+    {
+        LOGBRUSH description{BS_SOLID, colorRef(color), 0};
+        HBRUSH created = CreateBrushIndirect(&description);
+        if (!created) return;
+        replace(brush, created);
+        background = colorRef(color);
+        if (owns()) SetBkColor(target->dc, background);
+    }
+
+    void setTextColor(CColor color) override
+    {
+        textColor = colorRef(color);
+        if (owns()) SetTextColor(target->dc, textColor);
+    }
+
+    void setRasterOp(RasterOp op) override
+    {
+        rop2 = op == RasterOp::Merge ? R2_MERGEPEN : op == RasterOp::NotXor ? R2_NOTXORPEN : R2_COPYPEN;
+        if (owns()) SetROP2(target->dc, rop2);
+    }
+
+    void setFont(const char* face, long height, bool bold, bool italic, bool underline) override
     {
         LOGFONTA description{};
         description.lfHeight = static_cast<LONG>(height);
         description.lfWeight = bold ? FW_BOLD : FW_NORMAL;
         description.lfItalic = italic ? TRUE : FALSE;
+        description.lfUnderline = underline ? TRUE : FALSE;
         description.lfCharSet = ANSI_CHARSET;
         description.lfOutPrecision = OUT_STRING_PRECIS;
         description.lfClipPrecision = CLIP_STROKE_PRECIS;
         description.lfQuality = DEFAULT_QUALITY;
-        description.lfPitchAndFamily =
-            VARIABLE_PITCH | (std::strcmp(face, "Symbol") == 0 ? FF_DECORATIVE : FF_SWISS);
+        const bool symbol = std::strcmp(face, "Symbol") == 0;
+        description.lfPitchAndFamily = VARIABLE_PITCH | (symbol ? FF_DECORATIVE : FF_SWISS);
         std::strncpy(description.lfFaceName, face, LF_FACESIZE - 1);
         HFONT created = CreateFontIndirectA(&description);
         if (!created) return;
-        HGDIOBJ old = SelectObject(dc, created);
-        if (!savedFont) savedFont = old;
-        if (font) DeleteObject(font);
-        font = created;
+        replace(font, created);
     }
 
-    void fillRect(const CRect& r, const Paint& paint) override
+    void fillRect(const CRect& r, const Paint&) override
     {
-        cover(r, paint,
-              [&]
-              {
-                  RECT area{r.left, r.top, r.right, r.bottom};
-                  FillRect(dc, &area, white);
-              });
+        mended(r,
+               [&]
+               {
+                   if (rop2 == R2_COPYPEN)
+                   {
+                       RECT area{r.left, r.top, r.right, r.bottom};
+                       FillRect(target->dc, &area, brush);
+                       return;
+                   }
+                   // FillRect copies whatever the raster operation; a rectangle without an
+                   // outline covers the same pixels and honours SetROP2.
+                   withoutPen([&] { Rectangle(target->dc, r.left, r.top, r.right + 1, r.bottom + 1); });
+               });
     }
 
-    void fillPolygon(const CPoint* points, long count, const Paint& paint) override
+    void fillPolygon(const CPoint* points, long count, const Paint&) override
     {
         if (!points || count < 3) return;
-        std::vector<POINT> p(static_cast<size_t>(count));
-        CRect bounds(points[0].x, points[0].y, points[0].x, points[0].y);
-        for (long i = 0; i < count; ++i)
-        {
-            p[static_cast<size_t>(i)] = POINT{points[i].x, points[i].y};
-            bounds.left = std::min(bounds.left, points[i].x);
-            bounds.top = std::min(bounds.top, points[i].y);
-            bounds.right = std::max(bounds.right, points[i].x + 1);
-            bounds.bottom = std::max(bounds.bottom, points[i].y + 1);
-        }
-        cover(bounds, paint,
-              [&]
-              {
-                  HGDIOBJ old = SelectObject(dc, white);
-                  Polygon(dc, p.data(), static_cast<int>(count));
-                  SelectObject(dc, old);
-              });
+        const std::vector<POINT> p = toPoints(points, count);
+        mended(boundsOf(points, count, 1),
+               [&] { withoutPen([&] { Polygon(target->dc, p.data(), static_cast<int>(count)); }); });
     }
 
-    void strokeLine(const CPoint& from, const CPoint& to, const Paint& paint) override
+    void strokeLine(const CPoint& from, const CPoint& to, const Paint&) override
     {
-        CRect bounds(std::min(from.x, to.x), std::min(from.y, to.y), std::max(from.x, to.x) + 1,
-                     std::max(from.y, to.y) + 1);
-        bounds.inset(-lineWidth, -lineWidth);
-        cover(bounds, paint,
-              [&]
-              {
-                  withPen(
-                      [&]
-                      {
-                          MoveToEx(dc, from.x, from.y, nullptr);
-                          LineTo(dc, to.x, to.y);
-                      });
-              });
+        const CPoint segment[2] = {from, to};
+        polyline(segment, 2);
     }
 
-    void fillEllipse(const CRect& r, const Paint& paint) override
+    bool polyline(const CPoint* points, long count) override
+    {
+        if (!points || count < 2) return true;
+        const std::vector<POINT> p = toPoints(points, count);
+        mended(boundsOf(points, count, lineWidth),
+               [&]
+               {
+                   if (count == 2)
+                   {
+                       MoveToEx(target->dc, p[0].x, p[0].y, nullptr);
+                       LineTo(target->dc, p[1].x, p[1].y);
+                   }
+                   else
+                       Polyline(target->dc, p.data(), static_cast<int>(count));
+               });
+        return true;
+    }
+
+    void fillEllipse(const CRect& r, const Paint&) override
     {
         // Without a pen GDI leaves out the right column and bottom row of the box: grown by one,
         // the ellipse fills the box itself.
-        cover(r, paint,
-              [&]
-              {
-                  HGDIOBJ old = SelectObject(dc, white);
-                  Ellipse(dc, r.left, r.top, r.right + 1, r.bottom + 1);
-                  SelectObject(dc, old);
-              });
+        mended(grown(r, 1),
+               [&] { withoutPen([&] { Ellipse(target->dc, r.left, r.top, r.right + 1, r.bottom + 1); }); });
     }
 
-    void strokeEllipse(const CRect& r, const Paint& paint) override
+    void strokeEllipse(const CRect& r, const Paint&) override
     {
-        CRect bounds = r;
-        bounds.inset(-lineWidth, -lineWidth);
-        cover(bounds, paint, [&] { withPen([&] { Ellipse(dc, r.left, r.top, r.right, r.bottom); }); });
+        mended(grown(r, lineWidth),
+               [&] { withoutBrush([&] { Ellipse(target->dc, r.left, r.top, r.right, r.bottom); }); });
     }
 
-    void fillPie(const CRect& r, float startAngle, float endAngle, const Paint& paint) override
+    void fillPie(const CRect& r, float startAngle, float endAngle, const Paint&) override
     {
         const POINT a = pointAtAngle(r, startAngle), b = pointAtAngle(r, endAngle);
-        cover(r, paint,
-              [&]
-              {
-                  HGDIOBJ old = SelectObject(dc, white);
-                  Pie(dc, r.left, r.top, r.right + 1, r.bottom + 1, a.x, a.y, b.x, b.y);
-                  SelectObject(dc, old);
-              });
+        mended(grown(r, 1),
+               [&] {
+                   withoutPen(
+                       [&]
+                       { Pie(target->dc, r.left, r.top, r.right + 1, r.bottom + 1, a.x, a.y, b.x, b.y); });
+               });
     }
 
-    void strokeArc(const CRect& r, float startAngle, float endAngle, const Paint& paint) override
+    void strokeArc(const CRect& r, float startAngle, float endAngle, const Paint&) override
     {
         const POINT a = pointAtAngle(r, startAngle), b = pointAtAngle(r, endAngle);
-        CRect bounds = r;
-        bounds.inset(-lineWidth, -lineWidth);
-        cover(bounds, paint,
-              [&] { withPen([&] { Arc(dc, r.left, r.top, r.right, r.bottom, a.x, a.y, b.x, b.y); }); });
+        mended(grown(r, lineWidth),
+               [&] { Arc(target->dc, r.left, r.top, r.right, r.bottom, a.x, a.y, b.x, b.y); });
+    }
+
+    bool setPixel(const CPoint& p, CColor color) override
+    {
+        mended(CRect(p.x, p.y, p.x + 1, p.y + 1), [&] { SetPixel(target->dc, p.x, p.y, colorRef(color)); });
+        return true;
+    }
+
+    bool getPixel(const CPoint& p, CColor& color) override
+    {
+        claim();
+        GdiFlush();
+        const COLORREF c = GetPixel(target->dc, p.x, p.y);
+        if (c == CLR_INVALID) return false; // outside the clip: the context reads the bytes
+        color = CColor{GetRValue(c), GetGValue(c), GetBValue(c), 255};
+        return true;
+    }
+
+    bool floodFill(const CPoint& start) override
+    {
+        claim();
+        GdiFlush();
+        const COLORREF seed = GetPixel(target->dc, start.x, start.y);
+        if (seed == CLR_INVALID) return true; // outside the clip: nothing to fill
+        // ExtFloodFill may compare whole pixels, alpha too, with the colour it is given (whose
+        // alpha is 0): with every alpha 0 under the fill, only colour bounds the area.
+        mended(
+            clips.back(), [&] { ExtFloodFill(target->dc, start.x, start.y, seed, FLOODFILLSURFACE); }, 0);
+        return true;
     }
 
     long textWidth(const char* text) override
     {
-        if (!text) return 0;
-        const std::wstring wide = toWide(text);
+        if (!text || !*text) return 0;
+        claim();
         SIZE extent{};
-        if (!GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent)) return 0;
+        if (isAscii(text))
+        {
+            if (!GetTextExtentPoint32A(target->dc, text, static_cast<int>(std::strlen(text)), &extent))
+                return 0;
+            return extent.cx;
+        }
+        const std::wstring wide = toWide(text);
+        if (!GetTextExtentPoint32W(target->dc, wide.c_str(), static_cast<int>(wide.size()), &extent))
+            return 0;
         return extent.cx;
     }
 
     FontMetrics fontMetrics() override
     {
+        claim();
         TEXTMETRICA metrics{};
-        if (!GetTextMetricsA(dc, &metrics)) return {};
+        if (!GetTextMetricsA(target->dc, &metrics)) return {};
         return FontMetrics{static_cast<double>(metrics.tmAscent), static_cast<double>(metrics.tmDescent)};
     }
 
+    bool drawTextBox(const char* text, const CRect& box, int align, bool opaque) override
+    {
+        if (!text) return true;
+        RECT r{box.left, box.top, box.right, box.bottom};
+        UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+        if (align == 1)
+            format |= DT_CENTER;
+        else if (align == 2)
+            format |= DT_RIGHT;
+        else
+        {
+            format |= DT_LEFT;
+            r.left += 1;
+        }
+        mended(box,
+               [&]
+               {
+                   SetBkMode(target->dc, opaque ? OPAQUE : TRANSPARENT);
+                   if (isAscii(text))
+                       DrawTextA(target->dc, text, -1, &r, format);
+                   else
+                   {
+                       std::wstring wide = toWide(text);
+                       DrawTextW(target->dc, wide.data(), static_cast<int>(wide.size()), &r, format);
+                   }
+                   SetBkMode(target->dc, TRANSPARENT);
+               });
+        return true;
+    }
+
+    /// Text with its baseline's left end at (x, baseline); the context's own layout would use
+    /// it, but on GDI drawTextBox lays text out.
     void drawText(const char* text, long x, long baseline, CColor color) override
     {
         if (!text || !*text) return;
-        TEXTMETRICA metrics{};
-        GetTextMetricsA(dc, &metrics);
-        const long width = textWidth(text) + metrics.tmMaxCharWidth;
-        const CRect bounds(x - metrics.tmMaxCharWidth, baseline - metrics.tmAscent - 1, x + width,
-                           baseline + metrics.tmDescent + 1);
-        const CRect area = prepare(bounds);
-        if (area.isEmpty()) return;
-        buffer = target->pixels();
-        const std::wstring wide = toWide(text);
-        TextOutW(dc, static_cast<int>(x), static_cast<int>(baseline), wide.c_str(),
-                 static_cast<int>(wide.size()));
-        GdiFlush();
-        // Glyph edges may come in grey: their coverage is the source's opacity.
-        for (long y = area.top; y < area.bottom; ++y)
-            for (long px = area.left; px < area.right; ++px)
-            {
-                const std::uint8_t* s = bits + (static_cast<size_t>(y) * buffer.width + px) * 4;
-                const unsigned coverage = std::max({s[0], s[1], s[2]});
-                if (coverage == 0) continue;
-                const CColor c{color.red, color.green, color.blue,
-                               static_cast<std::uint8_t>((color.alpha * coverage + 127) / 255)};
-                std::uint8_t stored[4];
-                pixelops::storeColor(stored, c);
-                pixelops::blendOver(buffer.pixel(static_cast<int>(px), static_cast<int>(y)), stored, 255);
-            }
+        const FontMetrics metrics = fontMetrics();
+        const long width = textWidth(text);
+        const CRect bounds(x - 2 * lineWidth - 8, baseline - static_cast<long>(metrics.ascent) - 2,
+                           x + width + 8, baseline + static_cast<long>(metrics.descent) + 2);
+        mended(bounds,
+               [&]
+               {
+                   const UINT align = SetTextAlign(target->dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+                   SetTextColor(target->dc, colorRef(color));
+                   const std::wstring wide = toWide(text);
+                   TextOutW(target->dc, static_cast<int>(x), static_cast<int>(baseline), wide.c_str(),
+                            static_cast<int>(wide.size()));
+                   SetTextColor(target->dc, textColor);
+                   SetTextAlign(target->dc, align);
+               });
     }
 
 private:
-    /// Makes this backend's clip the one in force on the target's DC, which other contexts on
-    /// the same window may have changed since.
-    void claimTarget()
+    bool owns() const { return target->owner == this && target->dc; }
+
+    /// Puts this backend's objects and settings into the target's DC if another context on the
+    /// same device (the window's back buffer) drew last.
+    void claim()
     {
-        if (target->owner == this) return;
+        if (owns() || !target->dc) return;
         target->owner = this;
+        HDC dc = target->dc;
+        SelectObject(dc, pen ? static_cast<HGDIOBJ>(pen) : target->originalPen);
+        SelectObject(dc, brush ? static_cast<HGDIOBJ>(brush) : target->originalBrush);
+        SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : target->originalFont);
         selectClip();
+        SetROP2(dc, rop2);
+        SetTextColor(dc, textColor);
+        SetBkColor(dc, background);
+        SetBkMode(dc, TRANSPARENT);
     }
+
     void selectClip()
     {
-        if (target->owner != this) return;
-        HRGN region =
-            CreateRectRgn(clips.back().left, clips.back().top, clips.back().right, clips.back().bottom);
+        const CRect& c = clips.back();
+        HRGN region = CreateRectRgn(c.left, c.top, c.right, c.bottom);
         SelectClipRgn(target->dc, region);
         DeleteObject(region);
     }
 
-    /// The part of `bounds` that can change: inside the clip and the buffer. The scratch there is
-    /// cleared and GDI is clipped to it.
-    CRect prepare(const CRect& bounds)
+    /// Makes `created` this backend's object in `slot`, selected if we own the DC, and deletes
+    /// the one it replaces (no longer selected by then).
+    template <typename Handle> void replace(Handle& slot, Handle created)
     {
+        if (owns()) SelectObject(target->dc, created);
+        if (slot) DeleteObject(slot);
+        slot = created;
+    }
+
+    template <typename Draw> void withoutPen(Draw draw)
+    {
+        HGDIOBJ old = SelectObject(target->dc, GetStockObject(NULL_PEN));
+        draw();
+        SelectObject(target->dc, old);
+    }
+    template <typename Draw> void withoutBrush(Draw draw)
+    {
+        HGDIOBJ old = SelectObject(target->dc, GetStockObject(NULL_BRUSH));
+        draw();
+        SelectObject(target->dc, old);
+    }
+
+    /// Runs a GDI call on the target, then makes opaque every pixel of `bounds` (which must hold
+    /// all it can change) that the call wrote. Alpha is set to a mark beforehand: GDI leaves 0
+    /// (or, for a raster operation, anything but the mark) where it writes, so even a pixel it
+    /// wrote in its old colour is found; where it wrote nothing the old alpha comes back.
+    template <typename Draw> void mended(const CRect& bounds, Draw draw, std::uint8_t mark = kAlphaMark)
+    {
+        claim();
+        if (!target->dc) return;
+        const PixelBuffer buffer = target->pixels();
         CRect area = bounds;
         area.bound(clips.back());
         area.bound(CRect(0, 0, buffer.width, buffer.height));
-        if (area.isEmpty()) return area;
-        // The previous shape's clip must not keep its coverage alive outside it.
-        SelectClipRgn(dc, nullptr);
-        PatBlt(dc, area.left, area.top, area.width(), area.height(), BLACKNESS);
-        HRGN region = CreateRectRgn(area.left, area.top, area.right, area.bottom);
-        SelectClipRgn(dc, region);
-        DeleteObject(region);
-        return area;
+        const size_t rowBytes = area.isEmpty() ? 0 : static_cast<size_t>(area.width()) * 4;
+        before.resize(rowBytes * (area.isEmpty() ? 0 : area.height()));
+        for (long y = area.top; rowBytes && y < area.bottom; ++y)
+        {
+            std::uint8_t* row = buffer.pixel(area.left, static_cast<int>(y));
+            std::memcpy(&before[(y - area.top) * rowBytes], row, rowBytes);
+            for (size_t i = 3; i < rowBytes; i += 4)
+                row[i] = mark;
+        }
+        draw();
+        GdiFlush();
+        for (long y = area.top; rowBytes && y < area.bottom; ++y)
+        {
+            std::uint8_t* now = buffer.pixel(area.left, static_cast<int>(y));
+            const std::uint8_t* was = &before[(y - area.top) * rowBytes];
+            for (size_t i = 0; i < rowBytes; i += 4)
+            {
+                const bool written = now[i + 3] != mark || std::memcmp(now + i, was + i, 3) != 0;
+                now[i + 3] = written ? 255 : was[i + 3];
+            }
+        }
     }
 
-    /// Lets GDI draw the shape in white, then writes `paint` into every covered pixel.
-    template <typename Draw> void cover(const CRect& bounds, const Paint& paint, Draw draw)
+    static std::vector<POINT> toPoints(const CPoint* points, long count)
     {
-        const CRect area = prepare(bounds);
-        if (area.isEmpty()) return;
-        draw();
-        buffer = target->pixels();
-        std::uint8_t stored[4];
-        pixelops::storeColor(stored, paint.color);
-        for (long y = area.top; y < area.bottom; ++y)
-            for (long x = area.left; x < area.right; ++x)
-                if (bits[(static_cast<size_t>(y) * buffer.width + x) * 4 + 1] >= 128)
-                    pixelops::applyRaster(buffer.pixel(static_cast<int>(x), static_cast<int>(y)), stored,
-                                          paint.color, paint.op);
+        std::vector<POINT> p(static_cast<size_t>(count));
+        for (long i = 0; i < count; ++i)
+            p[static_cast<size_t>(i)] = POINT{points[i].x, points[i].y};
+        return p;
     }
 
-    template <typename Draw> void withPen(Draw draw)
+    /// The points' bounding box grown by `margin` pixels on every side.
+    static CRect boundsOf(const CPoint* points, long count, int margin)
     {
-        LOGPEN description{};
-        description.lopnStyle = lineDashed ? PS_DOT : PS_SOLID;
-        description.lopnWidth.x = lineWidth;
-        description.lopnColor = kCovered;
-        HPEN pen = CreatePenIndirect(&description);
-        HGDIOBJ old = SelectObject(dc, pen);
-        draw();
-        SelectObject(dc, old);
-        DeleteObject(pen);
+        long left = points[0].x, top = points[0].y, right = points[0].x, bottom = points[0].y;
+        for (long i = 1; i < count; ++i)
+        {
+            left = std::min<long>(left, points[i].x);
+            top = std::min<long>(top, points[i].y);
+            right = std::max<long>(right, points[i].x);
+            bottom = std::max<long>(bottom, points[i].y);
+        }
+        return clampedRect(left - margin, top - margin, right + margin + 1, bottom + margin + 1);
+    }
+
+    static CRect grown(const CRect& r, int margin)
+    {
+        return clampedRect(static_cast<long long>(r.left) - margin, static_cast<long long>(r.top) - margin,
+                           static_cast<long long>(r.right) + margin,
+                           static_cast<long long>(r.bottom) + margin);
+    }
+
+    static CRect clampedRect(long long l, long long t, long long r, long long b)
+    {
+        auto clamp = [](long long v)
+        { return static_cast<long>(std::clamp<long long>(v, -(1LL << 30), 1LL << 30)); };
+        return CRect(clamp(l), clamp(t), clamp(r), clamp(b));
     }
 
     win::GdiDevice* target;
     std::unique_ptr<win::GdiDevice> ownTarget;
     PixelBuffer mirrored;
-    /// The target's bytes as last read (GDI finished with them).
-    PixelBuffer buffer;
-    /// The scratch where GDI shows which pixels a shape covers.
-    HDC dc;
-    HBITMAP scratch;
-    std::uint8_t* bits;
-    HGDIOBJ savedBitmap = nullptr;
-    HGDIOBJ savedPen = nullptr;
-    HGDIOBJ savedBrush = nullptr;
-    HGDIOBJ savedFont = nullptr;
+    /// The target's window was destroyed: only our own objects are left to free.
+    bool gone = false;
+    /// Made when the context's state changes, deleted when replaced and at destruction.
+    HPEN pen = nullptr;
+    HBRUSH brush = nullptr;
     HFONT font = nullptr;
-    HBRUSH white = nullptr;
     int lineWidth = 1;
-    bool lineDashed = false;
+    int rop2 = R2_COPYPEN;
+    COLORREF textColor = RGB(255, 255, 255);
+    COLORREF background = RGB(0, 0, 0);
     std::vector<CRect> clips;
+    /// The pixels a GDI call may change, as they were before it.
+    std::vector<std::uint8_t> before;
 };
 
-/// The backend over `target`, with its scratch: a top-down 32-bit DIB section of the target's size.
+/// The backend over `target` (already checked valid by the callers).
 std::unique_ptr<DrawBackend> makeBackend(win::GdiDevice* target, std::unique_ptr<win::GdiDevice> own,
                                          const PixelBuffer& mirrored)
 {
     if (!target || !target->isValid()) return nullptr;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = target->width;
-    info.bmiHeader.biHeight = -target->height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (!dc) return nullptr;
-    void* bits = nullptr;
-    HBITMAP scratch = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!scratch || !bits)
-    {
-        if (scratch) DeleteObject(scratch);
-        DeleteDC(dc);
-        return nullptr;
-    }
-    return std::make_unique<GdiBackend>(target, std::move(own), mirrored, dc, scratch, bits);
+    return std::make_unique<GdiBackend>(target, std::move(own), mirrored);
 }
 
 constexpr int kMaxSide = 32768;

@@ -227,6 +227,7 @@ public:
         markGone();
         setDropActive(false);
         if (oleReady) OleUninitialize();
+        giveBackWindowDC();
         backBuffer.release();
         if (blendAcquired) releaseBlendFunctions();
         if (hwnd)
@@ -302,13 +303,30 @@ public:
         CRect area(rect);
         area.bound(CRect(0, 0, backBuffer.width, backBuffer.height));
         if (area.isEmpty()) return;
-        HDC target = paintDC ? paintDC : GetDC(hwnd);
+        // A paint has its own device; otherwise the one the drawing contexts hold (a flush
+        // outside any context takes the window's device just for the copy).
+        HDC target = paintDC ? paintDC : windowDC ? windowDC : GetDC(hwnd);
         if (!target) return;
         // The back buffer's DC may carry a drawing context's clip: the copy reads, it is not clipped.
         BitBlt(target, area.left, area.top, area.width(), area.height(), backBuffer.dc, area.left, area.top,
                SRCCOPY);
-        if (!paintDC) ReleaseDC(hwnd, target);
+        if (target != paintDC && target != windowDC) ReleaseDC(hwnd, target);
     }
+
+    /// A drawing context made outside a paint takes the window's device context, with text
+    /// drawn on a transparent background, and the last one to end gives it back.
+    void beginDrawing() override
+    {
+        if (drawingContexts++ > 0 || windowDC || paintDC || !hwnd) return;
+        windowDC = GetDC(hwnd);
+        windowDCOwner = hwnd;
+        if (windowDC) SetBkMode(windowDC, TRANSPARENT);
+    }
+    void endDrawing() override
+    {
+        if (drawingContexts > 0 && --drawingContexts == 0) giveBackWindowDC();
+    }
+    HDC heldWindowDC() const { return windowDC; }
 
     long getMouseButtons() override
     {
@@ -415,6 +433,7 @@ public:
         case WM_DESTROY:
             // The host destroyed its window first: OLE must let go of ours while it still exists.
             setDropActive(false);
+            giveBackWindowDC();
             listener.onPlatformDestroyed();
             break;
         case WM_NCDESTROY:
@@ -474,6 +493,13 @@ private:
         return modifiers;
     }
 
+    void giveBackWindowDC()
+    {
+        if (windowDC) ReleaseDC(windowDCOwner, windowDC);
+        windowDC = nullptr;
+        windowDCOwner = nullptr;
+    }
+
     PlatformWindowListener& listener;
     HWND hwnd = nullptr;
     bool oleReady = false;
@@ -482,6 +508,10 @@ private:
     /// The back buffer: what the frame draws, copied to the window by flush.
     GdiDevice backBuffer;
     HDC paintDC = nullptr;
+    /// The window's device context while drawing contexts are alive (GetDC), and how many are.
+    HDC windowDC = nullptr;
+    HWND windowDCOwner = nullptr;
+    int drawingContexts = 0;
     HCURSOR defaultCursor = nullptr;
     bool savedDefault = false;
     DropTarget* dropTarget = nullptr;
@@ -497,6 +527,12 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 } // namespace
+
+HDC heldWindowDC(PlatformWindow& window)
+{
+    auto* own = dynamic_cast<Window*>(&window);
+    return own ? own->heldWindowDC() : nullptr;
+}
 
 const char* windowClassName()
 {

@@ -16,6 +16,10 @@ namespace VSTGUI::win
 std::unique_ptr<PlatformWindow> createWin32Window(void* parent, int width, int height,
                                                   PlatformWindowListener& listener);
 
+/// The window's device context that the drawing contexts on `window` hold now (GetDC), null
+/// while none is alive or while a paint supplies its own; tests watch it come and go.
+HDC heldWindowDC(PlatformWindow& window);
+
 /// The module the toolkit is linked into (the plug-in DLL, or a test program): its resources
 /// and its window class are its own, not the host's.
 HMODULE ownModule();

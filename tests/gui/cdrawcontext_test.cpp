@@ -2,6 +2,7 @@
 // and the mouse as a headless window reports it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "gui/cdrawcontext.h"
@@ -211,16 +212,100 @@ TEST(CDrawContext, ClipLimitsDrawingAndIsReportedInCallerSpace)
     EXPECT_EQ(pixelOf(canvas.context, 0, 0), kRed);
 }
 
-TEST(CDrawContext, DashedLineSkipsEveryOtherPixel)
+TEST(CDrawContext, DashedLineIsDotsAndGapsAlongTheLine)
 {
+    // The dot pattern is the platform's own (a dotted GDI pen; every other pixel on cairo):
+    // the line starts with a dot, has gaps, and draws nothing off the line or past its end.
     Canvas canvas;
     canvas.context.setFrameColor(kGreenCColor);
     canvas.context.setLineStyle(kLineOnOffDash);
     canvas.context.moveTo(CPoint(0, 0));
-    canvas.context.lineTo(CPoint(8, 0));
-    EXPECT_EQ(mismatches(canvas.context,
-                         [](int x, int y) { return y == 0 && x < 8 && x % 2 == 0 ? kGreen : kBlack; }),
+    canvas.context.lineTo(CPoint(12, 0));
+    EXPECT_EQ(mismatches(canvas.context, [&](int x, int y)
+                         { return y == 0 && x < 12 ? pixelOf(canvas.context, x, y) : kBlack; }),
               "");
+    int dots = 0, gaps = 0;
+    for (int x = 0; x < 12; ++x)
+    {
+        const std::uint32_t p = pixelOf(canvas.context, x, 0);
+        ASSERT_TRUE(p == kGreen || p == kBlack) << x;
+        (p == kGreen ? dots : gaps) += 1;
+    }
+    EXPECT_EQ(pixelOf(canvas.context, 0, 0), kGreen);
+    EXPECT_GT(gaps, 3);
+    EXPECT_GT(dots, 3);
+}
+
+TEST(CDrawContext, CurvedShapesLieInTheirBoxAndInsideTheClip)
+{
+    // Curve geometry is each platform's own (GDI's, cairo's): compared by layout. Box (4,4)-(28,20)
+    // offset by (2,2); the clip cuts off everything right of column 26. A pixel's leeway round
+    // the box, and fillEllipse lands one pixel right and down.
+    struct Case
+    {
+        const char* name;
+        std::function<void(CDrawContext&, const CRect&)> draw;
+        bool filled;  // the box's centre is covered
+        int quadrant; // 0: ink on all four sides of the box; 1: only in its upper-right quarter
+    };
+    const CPoint triangle[] = {CPoint(4, 4), CPoint(27, 4), CPoint(4, 19)};
+    const std::vector<Case> cases = {
+        {"stroked ellipse", [](CDrawContext& c, const CRect& r) { c.drawEllipse(r, kDrawStroked); }, false,
+         0},
+        {"filled ellipse", [](CDrawContext& c, const CRect& r) { c.drawEllipse(r, kDrawFilled); }, true, 0},
+        {"fillEllipse", [](CDrawContext& c, const CRect& r) { c.fillEllipse(r); }, true, 0},
+        {"filled and stroked ellipse",
+         [](CDrawContext& c, const CRect& r) { c.drawEllipse(r, kDrawFilledAndStroked); }, true, 0},
+        {"quarter arc", [](CDrawContext& c, const CRect& r) { c.drawArc(r, 0, 90, kDrawStroked); }, false, 1},
+        {"quarter pie", [](CDrawContext& c, const CRect& r) { c.drawArc(r, 0, 90, kDrawFilled); }, false, 1},
+        {"stroked polygon", [&](CDrawContext& c, const CRect&) { c.drawPolygon(triangle, 3, kDrawStroked); },
+         false, 2},
+        {"filled polygon",
+         [&](CDrawContext& c, const CRect&) { c.drawPolygon(triangle, 3, kDrawFilledAndStroked); }, false, 2},
+    };
+    const CRect box(4, 4, 28, 20), clip(0, 0, 24, 40);
+    for (const auto& test : cases)
+    {
+        COffscreenContext context(nullptr, 40, 30, kBlackCColor);
+        context.offset = CPoint(2, 2);
+        context.setClipRect(clip);
+        context.setFillColor(kRedCColor);
+        context.setFrameColor(kGreenCColor);
+        test.draw(context, box);
+        // In the buffer: the box is (6,6)-(30,22) (fillEllipse: (7,7)-(31,23)), the clip ends
+        // before column 26.
+        int inkLeft = 40, inkTop = 30, inkRight = -1, inkBottom = -1;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+            {
+                if (pixelOf(context, x, y) == kBlack) continue;
+                EXPECT_TRUE(x >= 5 && x <= 31 && y >= 5 && y <= 23)
+                    << test.name << ": ink off the box at " << x << "," << y;
+                EXPECT_LT(x, 26) << test.name << ": ink outside the clip";
+                inkLeft = std::min(inkLeft, x);
+                inkTop = std::min(inkTop, y);
+                inkRight = std::max(inkRight, x);
+                inkBottom = std::max(inkBottom, y);
+            }
+        ASSERT_GE(inkRight, 0) << test.name << " drew nothing";
+        EXPECT_EQ(inkRight, 25) << test.name << " should reach the clip";
+        if (test.filled)
+        {
+            EXPECT_EQ(pixelOf(context, 18, 14), kRed) << test.name;
+        }
+        if (test.quadrant == 1)
+        {
+            EXPECT_GE(inkLeft, 17) << test.name;   // right of the centre (18), give or take a pixel
+            EXPECT_LE(inkBottom, 15) << test.name; // above it (14)
+            EXPECT_LE(inkTop, 7) << test.name;
+        }
+        else
+        {
+            EXPECT_LE(inkLeft, 7) << test.name;
+            EXPECT_LE(inkTop, 7) << test.name;
+            EXPECT_GE(inkBottom, 20) << test.name;
+        }
+    }
 }
 
 TEST(CDrawContext, DrawModesAreTheWindowsRasterOperations)

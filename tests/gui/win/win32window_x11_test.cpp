@@ -197,6 +197,48 @@ TEST_F(Win32WindowTest, NoWindowWithoutAParent)
     EXPECT_EQ(win::windowClassUsers(), 0);
 }
 
+TEST_F(Win32WindowTest, AWindowContextHoldsTheWindowsDeviceContextAndGivesEverythingBack)
+{
+    auto window = win::createWin32Window(parent, 60, 40, recorder);
+    ASSERT_NE(window, nullptr);
+    auto* device = static_cast<win::GdiDevice*>(window->getSurfaceDevice());
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(win::heldWindowDC(*window), nullptr);
+    HGDIOBJ pen = nullptr, brush = nullptr, font = nullptr;
+    {
+        CDrawContext context(nullptr, window.get());
+        HDC held = win::heldWindowDC(*window);
+        ASSERT_NE(held, nullptr) << "no device context taken with GetDC";
+        EXPECT_EQ(WindowFromDC(held), GetWindow(parent, GW_CHILD));
+        EXPECT_EQ(GetBkMode(held), TRANSPARENT);
+        {
+            CDrawContext nested(nullptr, window.get()); // a paint inside a drag: the same device
+            EXPECT_EQ(win::heldWindowDC(*window), held);
+        }
+        EXPECT_EQ(win::heldWindowDC(*window), held) << "given back while a context still draws";
+        context.setFrameColor(kRedCColor);
+        context.setFillColor(kBlueCColor);
+        context.setFont(kFontBig);
+        auto dc = static_cast<HDC>(context.getPort());
+        EXPECT_EQ(dc, device->dc) << "a window context draws into the back buffer";
+        pen = GetCurrentObject(dc, OBJ_PEN);
+        brush = GetCurrentObject(dc, OBJ_BRUSH);
+        font = GetCurrentObject(dc, OBJ_FONT);
+        context.drawRect(CRect(0, 0, 10, 10), kDrawFilled);
+    }
+    EXPECT_EQ(win::heldWindowDC(*window), nullptr) << "the window's device context was not released";
+    EXPECT_EQ(GetCurrentObject(device->dc, OBJ_PEN), device->originalPen);
+    EXPECT_EQ(GetCurrentObject(device->dc, OBJ_BRUSH), device->originalBrush);
+    EXPECT_EQ(GetCurrentObject(device->dc, OBJ_FONT), device->originalFont);
+    EXPECT_EQ(GetObjectType(pen), 0u);
+    EXPECT_EQ(GetObjectType(brush), 0u);
+    EXPECT_EQ(GetObjectType(font), 0u);
+    // What it drew was shown: the window's own pixels hold the blue square.
+    HDC screen = GetDC(GetWindow(parent, GW_CHILD));
+    EXPECT_EQ(GetPixel(screen, 5, 5), RGB(0, 0, 255));
+    ReleaseDC(GetWindow(parent, GW_CHILD), screen);
+}
+
 TEST_F(Win32WindowTest, MessagesBecomeFrameEvents)
 {
     auto window = win::createWin32Window(parent, 120, 80, recorder);
