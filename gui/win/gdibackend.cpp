@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <numbers>
@@ -78,6 +79,9 @@ COLORREF colorRef(CColor c)
 
 /// The alpha `mended` puts under a GDI call to find what it wrote: any value GDI does not leave.
 constexpr std::uint8_t kAlphaMark = 1;
+
+/// Coordinates Windows takes in its drawing calls: 27 bits on NT, a bit to spare here.
+constexpr long kGdiRange = 1L << 26;
 
 class GdiBackend final : public DrawBackend
 {
@@ -241,18 +245,22 @@ public:
     bool polyline(const CPoint* points, long count) override
     {
         if (!points || count < 2) return true;
-        const std::vector<POINT> p = toPoints(points, count);
-        mended(boundsOf(points, count, lineWidth),
-               [&]
-               {
-                   if (count == 2)
-                   {
-                       MoveToEx(target->dc, p[0].x, p[0].y, nullptr);
-                       LineTo(target->dc, p[1].x, p[1].y);
-                   }
-                   else
-                       Polyline(target->dc, p.data(), static_cast<int>(count));
-               });
+        const bool huge = std::any_of(points, points + count,
+                                      [](const CPoint& p)
+                                      { return std::abs(p.x) > kGdiRange || std::abs(p.y) > kGdiRange; });
+        if (!huge)
+        {
+            drawPolyline(points, count);
+            return true;
+        }
+        // Windows draws nothing for coordinates beyond 27 bits: each segment is first cut to the
+        // clip, with room for the pen, so that its end (left out) lies outside the clip.
+        for (long i = 1; i < count; ++i)
+        {
+            CPoint segment[2] = {points[i - 1], points[i]};
+            CRect area = grown(clips.back(), lineWidth + 2);
+            if (cutToArea(segment[0], segment[1], area)) drawPolyline(segment, 2);
+        }
         return true;
     }
 
@@ -477,6 +485,53 @@ private:
                 now[i + 3] = written ? 255 : was[i + 3];
             }
         }
+    }
+
+    void drawPolyline(const CPoint* points, long count)
+    {
+        const std::vector<POINT> p = toPoints(points, count);
+        mended(boundsOf(points, count, lineWidth),
+               [&]
+               {
+                   if (count == 2)
+                   {
+                       MoveToEx(target->dc, p[0].x, p[0].y, nullptr);
+                       LineTo(target->dc, p[1].x, p[1].y);
+                   }
+                   else
+                       Polyline(target->dc, p.data(), static_cast<int>(count));
+               });
+    }
+
+    /// Cuts the segment a-b to `area` (Liang and Barsky); false when nothing of it is inside.
+    static bool cutToArea(CPoint& a, CPoint& b, const CRect& area)
+    {
+        const double x0 = a.x, y0 = a.y, dx = static_cast<double>(b.x) - a.x,
+                     dy = static_cast<double>(b.y) - a.y;
+        double t0 = 0, t1 = 1;
+        const double p[4] = {-dx, dx, -dy, dy};
+        const double q[4] = {x0 - area.left, area.right - 1 - x0, y0 - area.top, area.bottom - 1 - y0};
+        for (int i = 0; i < 4; ++i)
+        {
+            if (p[i] == 0)
+            {
+                if (q[i] < 0) return false;
+                continue;
+            }
+            const double t = q[i] / p[i];
+            if (p[i] < 0)
+                t0 = std::max(t0, t);
+            else
+                t1 = std::min(t1, t);
+            if (t0 > t1) return false;
+        }
+        const CPoint from(static_cast<long>(std::lround(x0 + t0 * dx)),
+                          static_cast<long>(std::lround(y0 + t0 * dy)));
+        const CPoint to(static_cast<long>(std::lround(x0 + t1 * dx)),
+                        static_cast<long>(std::lround(y0 + t1 * dy)));
+        a = from;
+        b = to;
+        return true;
     }
 
     static std::vector<POINT> toPoints(const CPoint* points, long count)

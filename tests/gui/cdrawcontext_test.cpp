@@ -143,6 +143,13 @@ TEST(CDrawContext, AbsurdlyLongLinesAreClippedNotWalked)
     canvas.context.moveTo(CPoint(-2000000000, 3));
     canvas.context.lineTo(CPoint(2000000000, 3));
     EXPECT_EQ(mismatches(canvas.context, [](int, int y) { return y == 3 ? kGreen : kBlack; }), "");
+
+    // Beyond what Windows takes in a drawing call, and diagonal: cut to the clip, not lost.
+    Canvas diagonal;
+    diagonal.context.setFrameColor(kGreenCColor);
+    const CPoint path[] = {CPoint(-1000000000, -1000000000), CPoint(1000000000, 1000000000)};
+    diagonal.context.polyLine(path, 2);
+    EXPECT_EQ(mismatches(diagonal.context, [](int x, int y) { return x == y ? kGreen : kBlack; }), "");
 }
 
 TEST(CDrawContext, ConnectedAndSeparateLines)
@@ -399,6 +406,27 @@ TEST(CDrawContext, StringWidthGrowsWithTextAndFont)
     EXPECT_EQ(context.getStringWidth(nullptr), 0);
     context.setFont(kFontVeryBig);
     EXPECT_GT(context.getStringWidth("MMM"), three);
+}
+
+TEST(CDrawContext, ReadoutTextHasArialsWidthsOnEveryBackend)
+{
+    // Liberation Sans (cairo's face, and Wine's "Arial") keeps Arial's advance widths, so a
+    // read-out lays out alike on Linux and Windows: digits are tabular, 2048ths of an em as in
+    // Arial's tables, rounded to whole pixels per glyph as hinted text is.
+    struct Case
+    {
+        CFont font;
+        const char* text;
+        long width;
+    };
+    for (const Case& c :
+         {Case{kFontNormal, "0", 7}, Case{kFontNormal, "0123456789", 70}, Case{kFontNormal, "-45", 18},
+          Case{kFontNormal, "100%", 32}, Case{kFontSmall, "0.0", 15}, Case{kFontSystem, "Gain", 26}})
+    {
+        COffscreenContext context(nullptr, 8, 8);
+        context.setFont(c.font);
+        EXPECT_EQ(context.getStringWidth(c.text), c.width) << c.text << " in font " << c.font;
+    }
 }
 
 TEST(CDrawContext, NegativeFontSizeGivesUprightTextOfThatCellHeight)
