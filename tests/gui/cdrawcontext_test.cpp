@@ -88,6 +88,24 @@ TEST(CDrawContext, RectangleCoverage)
              if (inside(x, y, 3, 4, 6, 8)) return kRed;
              return inside(x, y, 2, 3, 7, 9) ? kGreen : kBlack;
          }},
+        {"a raster operation covers the same pixels (black OR red is red)",
+         [&](CDrawContext& c)
+         {
+             c.setDrawMode(kOrMode);
+             c.fillRect(r);
+             c.drawRect(CRect(9, 9, 12, 11), kDrawFilled);
+             c.drawRect(CRect(9, 12, 12, 14), kDrawStroked);
+         },
+         [](int x, int y)
+         {
+#if SORVELT_MAC_FLAVOUR
+             if (inside(x, y, 2, 3, 7, 9)) return kRed;
+#else
+             if (inside(x, y, 3, 4, 7, 9)) return kRed;
+#endif
+             if (inside(x, y, 9, 9, 12, 11)) return kRed;
+             return inside(x, y, 9, 12, 12, 14) ? kGreen : kBlack;
+         }},
         {"an empty rectangle changes nothing",
          [&](CDrawContext& c)
          {
