@@ -2,7 +2,7 @@
 // offsets) and the drawing operations views and bitmaps use. Shapes are exact pixels.
 // Portable: cdrawcontext.cpp (state, modes, mouse), cdrawcontext_clip.cpp,
 // cdrawcontext_shapes.cpp, cdrawcontext_text.cpp. Rendering goes through a DrawBackend
-// (drawbackend.h lists what a backend provides; gui/cairo/ is the Linux one).
+// (drawbackend.h lists what a backend provides; gui/cairo/ is the Linux one, gui/win/ GDI's).
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // CDrawContext's lines and shapes: the pixel rules that hold on every backend. Offsets are
-// added here, the Windows and Mac rectangle rules are applied here, and one-pixel pens are
-// walked here pixel by pixel like a Windows cosmetic pen; the backend fills and strokes what
-// it is handed (drawbackend.h).
+// added here, the Windows and Mac rectangle rules are applied here, and, where the platform has
+// no lines of its own (cairo; GDI draws its own), one-pixel pens are walked here pixel by pixel
+// like a Windows cosmetic pen; the backend fills and strokes what it is handed (drawbackend.h).
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>

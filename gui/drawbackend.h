@@ -1,6 +1,7 @@
 // The drawing seam: what CDrawContext asks of a rendering backend. The rules (offsets, clip
 // bookkeeping, which pixels a rectangle covers, thin-pen walks, text layout, draw modes per
-// flavour) stay in the portable CDrawContext; a backend only renders primitives into pixels.
+// flavour) stay in the portable CDrawContext, and a backend such as cairo only renders
+// primitives into pixels.
 //
 // A platform whose own calls carry the rules (GDI: its pens, brushes, lines, text boxes and
 // flood fill) keeps its pen, brush, text colour and raster operation as state, set when the
@@ -8,11 +9,11 @@
 // answers false leaves them to the context's portable rules (cairo does).
 //
 // A backend must provide: createDrawBackend (binding to a caller's pixel bytes, or to pixels of
-// its own that the platform can draw into natively), current pixels
-// and dirty marking for direct pixel writes, a clip with a nested narrowing for text, the line
-// width and style for wide pens, fonts by face name, rectangle, polygon, ellipse and arc fills
-// and strokes in a Paint (colour, raster operation, antialiasing), and text measuring and
-// drawing at a baseline. gui/cairo/ implements it for Linux and headless; gui/win/ for GDI.
+// its own that the platform can draw into natively), current pixels and dirty marking for
+// direct pixel writes, a clip with a nested narrowing for text, the pen's width and style, fonts
+// by face name, rectangle, polygon, ellipse and arc fills and strokes in a Paint (colour, raster
+// operation, antialiasing), and text measuring and drawing at a baseline. gui/cairo/ implements
+// it for Linux and headless; gui/win/ for GDI.
 #pragma once
 
 #include <cstdint>
