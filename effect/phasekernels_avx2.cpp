@@ -87,18 +87,6 @@ inline VH subH(VH a, VH b)
 {
     return _mm_sub_ps(a, b);
 }
-inline VH lowHalf(VF a)
-{
-    return _mm256_castps256_ps128(a);
-}
-inline VH highHalf(VF a)
-{
-    return _mm256_extractf128_ps(a, 1);
-}
-inline VF joinHalves(VH lo, VH hi)
-{
-    return _mm256_insertf128_ps(_mm256_castps128_ps256(lo), hi, 1);
-}
 inline VH addH(VH a, VH b)
 {
     return _mm_add_ps(a, b);

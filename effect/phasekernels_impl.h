@@ -129,77 +129,20 @@ SORVELT_INLINE void stageInputs(const phasekernels::Setup& setup, phasekernels::
                     scratch.now[n][l] = in[l][n];
 }
 
-/// The encoder's double recursion (lanes 0-3 path A, lanes 4-7 path B on rows staged a
-/// frame ahead): the differences of both halves in one single-precision step, the
-/// products and sums of each half in its own registers, so neither takes the other's
-/// terms and nothing is blended.
-template <class GroupDone>
-SORVELT_INLINE void recurseSplitDouble(const phasekernels::Setup& setup, phasekernels::History& state,
-                                       phasekernels::Scratch& scratch, int frames, GroupDone groupDone)
-{
-    using namespace phasekernels;
-    VF h8 = loadF(state.y[0]), h7 = loadF(state.y[1]), h6 = loadF(state.y[2]), h5 = loadF(state.y[3]);
-    VF h4 = loadF(state.y[4]), h3 = loadF(state.y[5]), h2 = loadF(state.y[6]), h1 = loadF(state.y[7]);
-    const VDH offset = splatDH(static_cast<double>(1e-25f));
-    const float(*x)[kLanes] = scratch.x + kInputRows;
-    for (int n = 0; n < frames; ++n)
-    {
-        const VF d8 = subF(loadF(x[n - 1]), h8), d6 = subF(loadF(x[n - 3]), h6);
-        const VF d4 = subF(loadF(x[n - 5]), h4), d2 = subF(loadF(x[n - 7]), h2);
-        const VDH ta8 = mulDH(loadDH(setup.cd[0]), widenH(lowHalf(d8)));
-        const VDH ta6 = mulDH(loadDH(setup.cd[1]), widenH(lowHalf(d6)));
-        const VDH ta4 = mulDH(loadDH(setup.cd[2]), widenH(lowHalf(d4)));
-        const VDH ta2 = mulDH(loadDH(setup.cd[3]), widenH(lowHalf(d2)));
-        const VH ya =
-            narrowH(addDH(addDH(addDH(addDH(addDH(ta8, ta6), ta4), ta2), widenH(loadLow(x[n - 9]))), offset));
-        const VDH tb8 = mulDH(loadDH(setup.cd[0] + 4), subDH(loadDH(scratch.now[n] + 4), widenH(highHalf(h8))));
-        const VDH tb6 = mulDH(loadDH(setup.cd[1] + 4), widenH(highHalf(d6)));
-        const VDH tb4 = mulDH(loadDH(setup.cd[2] + 4), widenH(highHalf(d4)));
-        const VDH tb2 = mulDH(loadDH(setup.cd[3] + 4), widenH(highHalf(d2)));
-        const VH yb =
-            narrowH(addDH(addDH(addDH(addDH(addDH(tb8, tb6), tb4), tb2), widenH(loadHigh(x[n - 9]))), offset));
-        const VF y = joinHalves(ya, yb);
-        storeF(scratch.y[n], y);
-        if ((n & 7) == 7) groupDone(n - 7);
-        h8 = h7;
-        h7 = h6;
-        h6 = h5;
-        h5 = h4;
-        h4 = h3;
-        h3 = h2;
-        h2 = h1;
-        h1 = y;
-    }
-    storeF(state.y[0], h8);
-    storeF(state.y[1], h7);
-    storeF(state.y[2], h6);
-    storeF(state.y[3], h5);
-    storeF(state.y[4], h4);
-    storeF(state.y[5], h3);
-    storeF(state.y[6], h2);
-    storeF(state.y[7], h1);
-}
-
 /// The recursion over one pass, one row of every lane per frame:
 ///   y[n] = c8 (u[n-1] - y[n-8]) + c6 (u[n-3] - y[n-6]) + c4 (u[n-5] - y[n-4])
 ///          + c2 (u[n-7] - y[n-2]) + u[n-9] + 1e-25, summed in that order,
-/// where u[n] = x[n] on path A lanes and x[n+1] on path B lanes (`Split`: the encoder's
-/// rows, which already hold path B's lanes a frame ahead), in single precision for
-/// float passes. Double passes take the single-precision
-/// differences widened (path B's newest term from the unrounded input), products and
-/// sums in double, the output rounded to single. Frame n needs y[n-2] but not y[n-1], so
+/// where u[n] = x[n] on path A lanes and x[n+1] on path B lanes, in single precision
+/// for float passes. Double passes take the single-precision differences widened (path
+/// B's newest term from the unrounded input), products and sums in double, the output
+/// rounded to single. Frame n needs y[n-2] but not y[n-1], so
 /// neighbouring frames overlap; `groupDone(n0)` runs once rows n0 .. n0+7 are stored, and
 /// its work overlaps the recursion that follows.
-template <class Sample, bool Split = false, class GroupDone>
+template <class Sample, class GroupDone>
 SORVELT_INLINE void recurse(const phasekernels::Setup& setup, phasekernels::History& state,
                     phasekernels::Scratch& scratch, int frames, GroupDone groupDone)
 {
     using namespace phasekernels;
-    if constexpr (Split && sizeof(Sample) == sizeof(double))
-    {
-        recurseSplitDouble(setup, state, scratch, frames, groupDone);
-        return;
-    }
     VF h8 = loadF(state.y[0]), h7 = loadF(state.y[1]), h6 = loadF(state.y[2]), h5 = loadF(state.y[3]);
     VF h4 = loadF(state.y[4]), h3 = loadF(state.y[5]), h2 = loadF(state.y[6]), h1 = loadF(state.y[7]);
     const float(*x)[kLanes] = scratch.x + kInputRows;
@@ -207,13 +150,7 @@ SORVELT_INLINE void recurse(const phasekernels::Setup& setup, phasekernels::Hist
     for (int n = 0; n < frames; ++n)
     {
         // Path B lanes take the rows one frame later: off the recursion's critical path.
-        // The encoder's rows hold them so already.
-        const auto pick = [&](int newer) {
-            if constexpr (Split)
-                return loadF(x[newer - 1]);
-            else
-                return selectF(isB, loadF(x[newer]), loadF(x[newer - 1]));
-        };
+        const auto pick = [&](int newer) { return selectF(isB, loadF(x[newer]), loadF(x[newer - 1])); };
         const VF u1 = pick(n), u3 = pick(n - 2), u5 = pick(n - 4), u7 = pick(n - 6), u9 = pick(n - 8);
         VF y;
         if constexpr (sizeof(Sample) == sizeof(float))

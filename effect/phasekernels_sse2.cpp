@@ -97,18 +97,6 @@ inline VH subH(VH a, VH b)
 {
     return _mm_sub_ps(a, b);
 }
-inline VH lowHalf(VF a)
-{
-    return a.lo;
-}
-inline VH highHalf(VF a)
-{
-    return a.hi;
-}
-inline VF joinHalves(VH lo, VH hi)
-{
-    return {lo, hi};
-}
 inline VH addH(VH a, VH b)
 {
     return _mm_add_ps(a, b);

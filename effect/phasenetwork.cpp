@@ -143,18 +143,6 @@ inline void storeHigh(float* p, const VH& a)
 {
     storeLow(p + 4, a);
 }
-inline VH lowHalf(const VF& a)
-{
-    return {{a.v[0], a.v[1], a.v[2], a.v[3]}};
-}
-inline VH highHalf(const VF& a)
-{
-    return {{a.v[4], a.v[5], a.v[6], a.v[7]}};
-}
-inline VF joinHalves(const VH& lo, const VH& hi)
-{
-    return {{lo.v[0], lo.v[1], lo.v[2], lo.v[3], hi.v[0], hi.v[1], hi.v[2], hi.v[3]}};
-}
 inline VDH widenH(const VH& a)
 {
     return {{a.v[0], a.v[1], a.v[2], a.v[3]}};
