@@ -47,6 +47,11 @@ struct Scratch
     alignas(32) float x[kInputRows + kChunk][kLanes];
     alignas(32) double now[kChunk][kLanes]; ///< path B's current input, double callback
     alignas(32) float y[kOutputRows + kChunk][kLanes];
+    // The encoder's double callback runs its two path B lanes (4 and 5) two frames at a
+    // time, so they get rows of their own, two values each.
+    alignas(32) float xb[kInputRows + kChunk + 1][2];  ///< rows -9 .. kChunk, as in x
+    alignas(32) float yb[kOutputRows + kChunk + 2][2]; ///< rows -8 .. kChunk+1
+    alignas(32) double nowb[kChunk + 2][2];            ///< their current inputs, unrounded
 };
 
 /// One pass of at most kChunk frames. `in` has kLanes pointers (lanes past

@@ -86,13 +86,19 @@ SORVELT_INLINE void stageEncoderInputs(phasekernels::History& state, phasekernel
         storeLow(state.x[r], loadLow(x[frames - kInputRows + r]));
         storeHigh(state.x[r], loadHigh(x[frames - kInputRows - 1 + r]));
     }
-    // Path B's current input in double, for the double callback's newest term.
     if constexpr (sizeof(Sample) == sizeof(double))
+    {
+        // Path B's rows of their own (see Scratch), two at a time, and its current input
+        // unrounded for the newest term.
+        float(*xb)[2] = scratch.xb + kInputRows;
+        for (int r = -kInputRows; r < frames; r += 2)
+            storeLow(xb[r], joinLowPairs(loadHigh(x[r]), loadHigh(x[r + 1 < frames ? r + 1 : r])));
         for (int n = 0; n < frames; ++n)
         {
-            scratch.now[n][4] = in[0][n];
-            scratch.now[n][5] = in[1][n];
+            scratch.nowb[n][0] = in[0][n];
+            scratch.nowb[n][1] = in[1][n];
         }
+    }
 }
 
 /// Rows -9 .. frames-1 of x, one frame of every lane each, rounded to single, and the new
@@ -256,11 +262,11 @@ SORVELT_INLINE void encoderStepSingle(const phasekernels::Setup& setup, const fl
     y1 = now;
 }
 
-/// One frame of the double-precision recursion on the encoder's rows: each half in its
-/// own registers, so neither takes the other's terms and nothing is blended. Path B's
-/// newest term takes the unrounded input.
-SORVELT_INLINE void encoderStepDouble(const phasekernels::Setup& setup, const phasekernels::Scratch& scratch,
-                                      const float (*x)[8], float (*y)[8], int n, VH& a1, VH& a2, VH& b1, VH& b2)
+/// One frame of the double-precision recursion of the encoder's path A lanes (0-3):
+/// single-precision differences widened, products and sums in double, the output
+/// rounded to single.
+SORVELT_INLINE void encoderStepDoubleA(const phasekernels::Setup& setup, const float (*x)[8], float (*y)[8], int n,
+                                       VH& a1, VH& a2)
 {
     const VDH offset = splatDH(static_cast<double>(1e-25f));
     const VDH ta8 = mulDH(loadDH(setup.cd[0]), widenH(subH(loadLow(x[n - 1]), loadLow(y[n - 8]))));
@@ -269,18 +275,26 @@ SORVELT_INLINE void encoderStepDouble(const phasekernels::Setup& setup, const ph
     const VDH ta2 = mulDH(loadDH(setup.cd[3]), widenH(subH(loadLow(x[n - 7]), a2)));
     const VH a =
         narrowH(addDH(addDH(addDH(addDH(addDH(ta8, ta6), ta4), ta2), widenH(loadLow(x[n - 9]))), offset));
-    const VDH tb8 = mulDH(loadDH(setup.cd[0] + 4), subDH(loadDH(scratch.now[n] + 4), widenH(loadHigh(y[n - 8]))));
-    const VDH tb6 = mulDH(loadDH(setup.cd[1] + 4), widenH(subH(loadHigh(x[n - 3]), loadHigh(y[n - 6]))));
-    const VDH tb4 = mulDH(loadDH(setup.cd[2] + 4), widenH(subH(loadHigh(x[n - 5]), loadHigh(y[n - 4]))));
-    const VDH tb2 = mulDH(loadDH(setup.cd[3] + 4), widenH(subH(loadHigh(x[n - 7]), b2)));
-    const VH b =
-        narrowH(addDH(addDH(addDH(addDH(addDH(tb8, tb6), tb4), tb2), widenH(loadHigh(x[n - 9]))), offset));
     storeLow(y[n], a);
-    storeHigh(y[n], b);
     a2 = a1;
     a1 = a;
-    b2 = b1;
-    b1 = b;
+}
+
+/// Frames n and n+1 of the encoder's path B lanes (4 and 5) in double: the two frames
+/// do not depend on each other, so one vector holds both. The newest term takes the
+/// unrounded input; `c` holds each coefficient for lanes 4, 5, 4, 5.
+SORVELT_INLINE void encoderStepDoubleB(const double (*c)[4], const phasekernels::Scratch& scratch,
+                                       const float (*xb)[2], float (*yb)[2], int n, VH& b2)
+{
+    const VDH offset = splatDH(static_cast<double>(1e-25f));
+    const VDH tb8 = mulDH(loadDH(c[0]), subDH(loadDH(scratch.nowb[n]), widenH(loadLow(yb[n - 8]))));
+    const VDH tb6 = mulDH(loadDH(c[1]), widenH(subH(loadUH(xb[n - 3]), loadLow(yb[n - 6]))));
+    const VDH tb4 = mulDH(loadDH(c[2]), widenH(subH(loadUH(xb[n - 5]), loadLow(yb[n - 4]))));
+    const VDH tb2 = mulDH(loadDH(c[3]), widenH(subH(loadUH(xb[n - 7]), b2)));
+    const VH b =
+        narrowH(addDH(addDH(addDH(addDH(addDH(tb8, tb6), tb4), tb2), widenH(loadUH(xb[n - 9]))), offset));
+    storeLow(yb[n], b);
+    b2 = b;
 }
 
 /// Rows n0 .. n0+3 of the encoder's outputs, turned into four samples of each lane.
@@ -295,6 +309,16 @@ SORVELT_INLINE FourFrames loadFourFrames(const float (*y)[8], int n0)
                   loadHigh(y[n0 + 1]), loadHigh(y[n0 + 2]), loadHigh(y[n0 + 3])}};
     transpose4(f.lane[0], f.lane[1], f.lane[2], f.lane[3]);
     transpose4(f.lane[4], f.lane[5], f.lane[6], f.lane[7]);
+    return f;
+}
+
+/// The same where path B's lanes 4 and 5 have rows of their own (lanes 6 and 7 unused).
+SORVELT_INLINE FourFrames loadFourFrames(const float (*y)[8], const float (*yb)[2], int n0)
+{
+    FourFrames f{{loadLow(y[n0]), loadLow(y[n0 + 1]), loadLow(y[n0 + 2]), loadLow(y[n0 + 3])}};
+    transpose4(f.lane[0], f.lane[1], f.lane[2], f.lane[3]);
+    deinterleave(loadLow(yb[n0]), loadLow(yb[n0 + 2]), f.lane[4], f.lane[5]);
+    f.lane[6] = f.lane[7] = f.lane[4];
     return f;
 }
 
@@ -396,12 +420,12 @@ inline void encodeFormat(const phasekernels::Setup& setup, phasekernels::History
     float(*y)[kLanes] = scratch.y + kOutputRows;
     for (int r = 0; r < kOutputRows; ++r)
         storeF(y[r - kOutputRows], loadF(state.y[r]));
-    const auto mixAndWrite = [&](int n0, int count) {
-        writeMixed(mixFour<Format>(gains, loadFourFrames(y, n0)), out, n0, count, gain, gainInOutputs);
-    };
     int n = 0;
     if constexpr (sizeof(Sample) == sizeof(float))
     {
+        const auto mixAndWrite = [&](int n0, int count) {
+            writeMixed(mixFour<Format>(gains, loadFourFrames(y, n0)), out, n0, count, gain, gainInOutputs);
+        };
         VF y1 = loadF(y[-1]), y2 = loadF(y[-2]);
         for (; n + 4 <= frames; n += 4)
         {
@@ -413,28 +437,62 @@ inline void encodeFormat(const phasekernels::Setup& setup, phasekernels::History
         }
         for (; n < frames; ++n)
             encoderStepSingle(setup, x, y, n, y1, y2);
+        // The groups still to mix: the last whole one, and the frames after it. Rows past
+        // the pass hold older values; they are mixed but never written out.
+        const int whole = frames & ~3;
+        if (whole >= 4) mixAndWrite(whole - 4, 4);
+        if (whole < frames) mixAndWrite(whole, frames - whole);
+        for (int r = 0; r < kOutputRows; ++r)
+            storeF(state.y[r], loadF(y[frames - kOutputRows + r]));
     }
     else
     {
-        VH a1 = loadLow(y[-1]), a2 = loadLow(y[-2]), b1 = loadHigh(y[-1]), b2 = loadHigh(y[-2]);
+        const float(*xb)[2] = scratch.xb + kInputRows;
+        float(*yb)[2] = scratch.yb + kOutputRows;
+        alignas(32) double c[4][4];
+        for (int k = 0; k < 4; ++k)
+        {
+            c[k][0] = c[k][2] = setup.cd[k][4];
+            c[k][1] = c[k][3] = setup.cd[k][5];
+        }
+        for (int r = 0; r < kOutputRows; ++r)
+        {
+            yb[r - kOutputRows][0] = state.y[r][4];
+            yb[r - kOutputRows][1] = state.y[r][5];
+        }
+        const auto mixAndWrite = [&](int n0, int count) {
+            writeMixed(mixFour<Format>(gains, loadFourFrames(y, yb, n0)), out, n0, count, gain, gainInOutputs);
+        };
+        VH a1 = loadLow(y[-1]), a2 = loadLow(y[-2]), b2 = loadLow(yb[-2]);
         for (; n + 4 <= frames; n += 4)
         {
-            encoderStepDouble(setup, scratch, x, y, n, a1, a2, b1, b2);
-            encoderStepDouble(setup, scratch, x, y, n + 1, a1, a2, b1, b2);
-            encoderStepDouble(setup, scratch, x, y, n + 2, a1, a2, b1, b2);
-            encoderStepDouble(setup, scratch, x, y, n + 3, a1, a2, b1, b2);
+            encoderStepDoubleA(setup, x, y, n, a1, a2);
+            encoderStepDoubleA(setup, x, y, n + 1, a1, a2);
+            encoderStepDoubleB(c, scratch, xb, yb, n, b2);
+            encoderStepDoubleA(setup, x, y, n + 2, a1, a2);
+            encoderStepDoubleA(setup, x, y, n + 3, a1, a2);
+            encoderStepDoubleB(c, scratch, xb, yb, n + 2, b2);
             if (n >= 4) mixAndWrite(n - 4, 4);
         }
-        for (; n < frames; ++n)
-            encoderStepDouble(setup, scratch, x, y, n, a1, a2, b1, b2);
+        // Path B by pairs: after an odd frame count its last pair reaches a frame past
+        // the pass, into spare rows, never read.
+        for (; n < frames; n += 2)
+        {
+            encoderStepDoubleA(setup, x, y, n, a1, a2);
+            if (n + 1 < frames) encoderStepDoubleA(setup, x, y, n + 1, a1, a2);
+            encoderStepDoubleB(c, scratch, xb, yb, n, b2);
+        }
+        const int whole = frames & ~3;
+        if (whole >= 4) mixAndWrite(whole - 4, 4);
+        if (whole < frames) mixAndWrite(whole, frames - whole);
+        // Lanes 6 and 7 filter nothing here and keep their history.
+        for (int r = 0; r < kOutputRows; ++r)
+        {
+            storeLow(state.y[r], loadLow(y[frames - kOutputRows + r]));
+            state.y[r][4] = yb[frames - kOutputRows + r][0];
+            state.y[r][5] = yb[frames - kOutputRows + r][1];
+        }
     }
-    // The groups still to mix: the last whole one, and the frames after it. Rows past
-    // the pass hold older values; they are mixed but never written out.
-    const int whole = frames & ~3;
-    if (whole >= 4) mixAndWrite(whole - 4, 4);
-    if (whole < frames) mixAndWrite(whole, frames - whole);
-    for (int r = 0; r < kOutputRows; ++r)
-        storeF(state.y[r], loadF(y[frames - kOutputRows + r]));
 }
 
 /// The encoder's pass on lanes F0 F2 F4 F5 F1 F3 over inputs 0, 1, 2, 3, 0, 1.

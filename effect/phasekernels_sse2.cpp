@@ -97,6 +97,21 @@ inline VH subH(VH a, VH b)
 {
     return _mm_sub_ps(a, b);
 }
+inline VH loadUH(const float* p)
+{
+    return _mm_loadu_ps(p);
+}
+/// Lanes 0-1 of `a`, then lanes 0-1 of `b`.
+inline VH joinLowPairs(VH a, VH b)
+{
+    return _mm_movelh_ps(a, b);
+}
+/// The even lanes of `p` then `q`, and the odd ones.
+inline void deinterleave(VH p, VH q, VH& even, VH& odd)
+{
+    even = _mm_shuffle_ps(p, q, _MM_SHUFFLE(2, 0, 2, 0));
+    odd = _mm_shuffle_ps(p, q, _MM_SHUFFLE(3, 1, 3, 1));
+}
 inline VH addH(VH a, VH b)
 {
     return _mm_add_ps(a, b);

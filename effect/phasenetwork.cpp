@@ -160,6 +160,21 @@ inline VDH splatDH(double s)
 {
     return {{s, s, s, s}};
 }
+inline VH loadUH(const float* p)
+{
+    return loadLow(p);
+}
+/// Lanes 0-1 of `a`, then lanes 0-1 of `b`.
+inline VH joinLowPairs(const VH& a, const VH& b)
+{
+    return {{a.v[0], a.v[1], b.v[0], b.v[1]}};
+}
+/// The even lanes of `p` then `q`, and the odd ones.
+inline void deinterleave(const VH& p, const VH& q, VH& even, VH& odd)
+{
+    even = {{p.v[0], p.v[2], q.v[0], q.v[2]}};
+    odd = {{p.v[1], p.v[3], q.v[1], q.v[3]}};
+}
 inline VH splatH(float s)
 {
     return {{s, s, s, s}};
