@@ -67,6 +67,17 @@ struct UhjGains
     double s[2], da[2], db[2], ta[2], tb[2];
     double q;
     int format;
+    /// The same gains four times over, so the mix multiplies straight from memory
+    /// instead of broadcasting each gain again for every four frames.
+    struct Wide
+    {
+        alignas(32) double s[2][4];
+        alignas(32) double da[2][4];
+        alignas(32) double db[2][4];
+        alignas(32) double ta[2][4];
+        alignas(32) double tb[2][4];
+        alignas(32) double q[4];
+    } wide;
 };
 
 /// The encoder's pass (at most kChunk frames) on a network whose lanes are path A on

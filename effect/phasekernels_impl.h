@@ -331,10 +331,11 @@ struct Mixed
 /// One image of a positioned source: S, D, T, Q summed in double, rounded to single.
 SORVELT_INLINE void mixImage(const phasekernels::UhjGains& g, int i, VDH a, VDH b, VH& s, VH& d, VH& t, VH& q)
 {
-    s = narrowH(addDH(mulDH(splatDH(0.9397), a), mulDH(splatDH(g.s[i]), a)));
-    d = narrowH(addDH(addDH(mulDH(splatDH(-0.342), b), mulDH(splatDH(g.db[i]), b)), mulDH(splatDH(g.da[i]), a)));
-    t = narrowH(subDH(addDH(mulDH(splatDH(-0.1432), b), mulDH(splatDH(g.tb[i]), b)), mulDH(splatDH(g.ta[i]), a)));
-    q = narrowH(mulDH(splatDH(g.q), a));
+    const phasekernels::UhjGains::Wide& w = g.wide;
+    s = narrowH(addDH(mulDH(splatDH(0.9397), a), mulDH(loadDH(w.s[i]), a)));
+    d = narrowH(addDH(addDH(mulDH(splatDH(-0.342), b), mulDH(loadDH(w.db[i]), b)), mulDH(loadDH(w.da[i]), a)));
+    t = narrowH(subDH(addDH(mulDH(splatDH(-0.1432), b), mulDH(loadDH(w.tb[i]), b)), mulDH(loadDH(w.ta[i]), a)));
+    q = narrowH(mulDH(loadDH(w.q), a));
 }
 
 /// The encoder's mix of y0A y1A y2A y3A y0B y1B (lanes 0..5) for four frames; `Format`

@@ -34,6 +34,18 @@ BlockGains gainsFor(const double cosTheta[2], const double sinTheta[2], double c
     }
     g.q = 0.9772 * sinPhi;
     g.format = format;
+    for (int k = 0; k < 4; ++k)
+    {
+        for (int i = 0; i < 2; ++i)
+        {
+            g.wide.s[i][k] = g.s[i];
+            g.wide.da[i][k] = g.da[i];
+            g.wide.db[i][k] = g.db[i];
+            g.wide.ta[i][k] = g.ta[i];
+            g.wide.tb[i][k] = g.tb[i];
+        }
+        g.wide.q[k] = g.q;
+    }
     return g;
 }
 
