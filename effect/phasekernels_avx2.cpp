@@ -247,6 +247,11 @@ inline VF setF(float a, float b, float c, float d, float e, float f, float g, fl
 {
     return _mm256_setr_ps(a, b, c, d, e, f, g, h);
 }
+/// Two half registers as one: `lo` in lanes 0-3, `hi` in lanes 4-7.
+inline VF joinF(VH lo, VH hi)
+{
+    return _mm256_insertf128_ps(_mm256_castps128_ps256(lo), hi, 1);
+}
 inline void storeOutput(float* p, VF a)
 {
     _mm256_storeu_ps(p, a);

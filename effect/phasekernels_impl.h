@@ -338,35 +338,79 @@ SORVELT_INLINE void mixImage(const phasekernels::UhjGains& g, int i, VDH a, VDH 
     q = narrowH(mulDH(loadDH(w.q), a));
 }
 
-/// The encoder's mix of y0A y1A y2A y3A y0B y1B (lanes 0..5) for four frames; `Format`
-/// is the block's format index.
-template <int Format> SORVELT_INLINE Mixed mixFour(const phasekernels::UhjGains& g, const FourFrames& f)
+/// The rounded parts of the encoder's mix of y0A y1A y2A y3A y0B y1B (lanes 0..5) for
+/// four frames; `Format` is the block's format index. B-Format gives S, D, T, Q in
+/// parts 0-3; Mono and Stereo give each image's s, d, t, q in parts 0-3 and 4-7.
+template <int Format> SORVELT_INLINE void mixParts(const phasekernels::UhjGains& g, const FourFrames& f, VH (&p)[8])
 {
-    const VH half = splatH(0.5f);
-    VH S, D, T, Q;
     if constexpr (Format == 2)
     {
         // B-Format W, X, Y, Z as it comes.
         const VDH w = widenH(f.lane[0]), wj = widenH(f.lane[4]), x = widenH(f.lane[1]), xj = widenH(f.lane[5]);
         const VDH y = widenH(f.lane[2]), z = widenH(f.lane[3]);
-        S = narrowH(addDH(mulDH(splatDH(0.9397), w), mulDH(splatDH(0.1856), x)));
-        D = narrowH(addDH(addDH(mulDH(splatDH(-0.342), wj), mulDH(splatDH(0.5099), xj)), mulDH(splatDH(0.6555), y)));
-        T = narrowH(subDH(addDH(mulDH(splatDH(-0.1432), wj), mulDH(splatDH(0.6512), xj)), mulDH(splatDH(0.7071), y)));
-        Q = narrowH(mulDH(splatDH(0.9772), z));
+        p[0] = narrowH(addDH(mulDH(splatDH(0.9397), w), mulDH(splatDH(0.1856), x)));
+        p[1] = narrowH(addDH(addDH(mulDH(splatDH(-0.342), wj), mulDH(splatDH(0.5099), xj)), mulDH(splatDH(0.6555), y)));
+        p[2] = narrowH(subDH(addDH(mulDH(splatDH(-0.1432), wj), mulDH(splatDH(0.6512), xj)), mulDH(splatDH(0.7071), y)));
+        p[3] = narrowH(mulDH(splatDH(0.9772), z));
     }
     else
     {
         // Mono takes channel 0 for both images, Stereo channel 1 for the second.
         constexpr int second = Format == 0 ? 0 : 1;
-        VH s0, d0, t0, q0, s1, d1, t1, q1;
-        mixImage(g, 0, widenH(f.lane[0]), widenH(f.lane[4]), s0, d0, t0, q0);
-        mixImage(g, 1, widenH(f.lane[second]), widenH(f.lane[second + 4]), s1, d1, t1, q1);
-        S = mulH(half, addH(s0, s1));
-        D = mulH(half, addH(d0, d1));
-        T = mulH(half, addH(t0, t1));
-        Q = mulH(half, addH(q0, q1));
+        mixImage(g, 0, widenH(f.lane[0]), widenH(f.lane[4]), p[0], p[1], p[2], p[3]);
+        mixImage(g, 1, widenH(f.lane[second]), widenH(f.lane[second + 4]), p[4], p[5], p[6], p[7]);
+    }
+}
+
+/// The encoder's mix for four frames (see mixParts).
+template <int Format> SORVELT_INLINE Mixed mixFour(const phasekernels::UhjGains& g, const FourFrames& f)
+{
+    const VH half = splatH(0.5f);
+    VH p[8];
+    mixParts<Format>(g, f, p);
+    VH S = p[0], D = p[1], T = p[2], Q = p[3];
+    if constexpr (Format != 2)
+    {
+        S = mulH(half, addH(p[0], p[4]));
+        D = mulH(half, addH(p[1], p[5]));
+        T = mulH(half, addH(p[2], p[6]));
+        Q = mulH(half, addH(p[3], p[7]));
     }
     return {mulH(half, addH(S, D)), mulH(half, subH(S, D)), T, Q};
+}
+
+/// L, R, T, Q of eight frames before the gain.
+struct MixedEight
+{
+    VF l, r, t, q;
+};
+
+/// The same mix for eight frames: the double-precision parts four frames at a time, the
+/// single-precision sums after them on all eight at once.
+template <int Format>
+SORVELT_INLINE MixedEight mixEight(const phasekernels::UhjGains& g, const FourFrames& f0, const FourFrames& f1)
+{
+    const VF half = splatF(0.5f);
+    VH p0[8], p1[8];
+    mixParts<Format>(g, f0, p0);
+    mixParts<Format>(g, f1, p1);
+    const auto part = [&](int k) { return joinF(p0[k], p1[k]); };
+    VF S, D, T, Q;
+    if constexpr (Format == 2)
+    {
+        S = part(0);
+        D = part(1);
+        T = part(2);
+        Q = part(3);
+    }
+    else
+    {
+        S = mulF(half, addF(part(0), part(4)));
+        D = mulF(half, addF(part(1), part(5)));
+        T = mulF(half, addF(part(2), part(6)));
+        Q = mulF(half, addF(part(3), part(7)));
+    }
+    return {mulF(half, addF(S, D)), mulF(half, subF(S, D)), T, Q};
 }
 
 /// A parameter another thread may be writing: a relaxed atomic load, never a library call.
@@ -407,6 +451,35 @@ SORVELT_INLINE void writeMixed(const Mixed& m, Sample* const* out, int n0, int c
     }
 }
 
+/// Eight frames (or the `count` < 8 first ones) of the four outputs, as writeMixed.
+template <class Sample>
+SORVELT_INLINE void writeMixedEight(const MixedEight& m, Sample* const* out, int n0, int count, const float* gain,
+                                    bool gainInOutputs)
+{
+    if (count == 8 && !gainInOutputs)
+    {
+        const float g0 = loadRelaxed(gain), g1 = loadRelaxed(gain), g2 = loadRelaxed(gain), g3 = loadRelaxed(gain);
+        const float g4 = loadRelaxed(gain), g5 = loadRelaxed(gain), g6 = loadRelaxed(gain), g7 = loadRelaxed(gain);
+        const VF gains = setF(g0, g1, g2, g3, g4, g5, g6, g7);
+        storeOutput(out[0] + n0, mulF(m.l, gains));
+        storeOutput(out[1] + n0, mulF(m.r, gains));
+        storeOutput(out[2] + n0, mulF(m.t, gains));
+        storeOutput(out[3] + n0, mulF(m.q, gains));
+        return;
+    }
+    alignas(32) float v[4][8];
+    storeF(v[0], m.l);
+    storeF(v[1], m.r);
+    storeF(v[2], m.t);
+    storeF(v[3], m.q);
+    for (int k = 0; k < count; ++k)
+    {
+        const float g = loadRelaxed(gain);
+        for (int c = 0; c < 4; ++c)
+            out[c][n0 + k] = static_cast<Sample>(v[c][k] * g);
+    }
+}
+
 /// The encoder's pass for one format: the recursion four frames at a time, each group
 /// followed by the mix and the outputs of the group before it, which overlap the
 /// recursion's long chain of dependent sums.
@@ -424,24 +497,26 @@ inline void encodeFormat(const phasekernels::Setup& setup, phasekernels::History
     int n = 0;
     if constexpr (sizeof(Sample) == sizeof(float))
     {
-        const auto mixAndWrite = [&](int n0, int count) {
-            writeMixed(mixFour<Format>(gains, loadFourFrames(y, n0)), out, n0, count, gain, gainInOutputs);
+        const auto mixAndWrite = [&](int n0, int count) __attribute__((always_inline)) {
+            writeMixedEight(mixEight<Format>(gains, loadFourFrames(y, n0), loadFourFrames(y, n0 + 4)), out, n0,
+                            count, gain, gainInOutputs);
         };
         VF y1 = loadF(y[-1]), y2 = loadF(y[-2]);
-        for (; n + 4 <= frames; n += 4)
+        for (; n + 8 <= frames; n += 8)
         {
-            encoderStepSingle(setup, x, y, n, y1, y2);
-            encoderStepSingle(setup, x, y, n + 1, y1, y2);
-            encoderStepSingle(setup, x, y, n + 2, y1, y2);
-            encoderStepSingle(setup, x, y, n + 3, y1, y2);
-            if (n >= 4) mixAndWrite(n - 4, 4);
+#pragma GCC unroll 8
+            for (int k = 0; k < 8; ++k)
+                encoderStepSingle(setup, x, y, n + k, y1, y2);
+            if (n >= 8) mixAndWrite(n - 8, 8);
         }
         for (; n < frames; ++n)
             encoderStepSingle(setup, x, y, n, y1, y2);
         // The groups still to mix: the last whole one, and the frames after it. Rows past
-        // the pass hold older values; they are mixed but never written out.
-        const int whole = frames & ~3;
-        if (whole >= 4) mixAndWrite(whole - 4, 4);
+        // the pass (never past the scratch: a pass is at most kChunk, a multiple of eight,
+        // frames long) hold older values; they are mixed but never written out.
+        static_assert(kChunk % 8 == 0);
+        const int whole = frames & ~7;
+        if (whole >= 8) mixAndWrite(whole - 8, 8);
         if (whole < frames) mixAndWrite(whole, frames - whole);
         for (int r = 0; r < kOutputRows; ++r)
             storeF(state.y[r], loadF(y[frames - kOutputRows + r]));

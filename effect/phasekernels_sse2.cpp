@@ -264,6 +264,10 @@ inline VF setF(float a, float b, float c, float d, float e, float f, float g, fl
 {
     return {_mm_setr_ps(a, b, c, d), _mm_setr_ps(e, f, g, h)};
 }
+inline VF joinF(VH lo, VH hi)
+{
+    return {lo, hi};
+}
 inline void storeOutput(float* p, VF a)
 {
     storeUF(p, a);

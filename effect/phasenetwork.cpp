@@ -298,6 +298,10 @@ inline VF setF(float a, float b, float c, float d, float e, float f, float g, fl
 {
     return {{a, b, c, d, e, f, g, h}};
 }
+inline VF joinF(const VH& lo, const VH& hi)
+{
+    return {{lo.v[0], lo.v[1], lo.v[2], lo.v[3], hi.v[0], hi.v[1], hi.v[2], hi.v[3]}};
+}
 template <class Sample> inline void storeOutput(Sample* p, const VF& a)
 {
     for (int i = 0; i < 8; ++i)
