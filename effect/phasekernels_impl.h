@@ -322,12 +322,6 @@ SORVELT_INLINE FourFrames loadFourFrames(const float (*y)[8], const float (*yb)[
     return f;
 }
 
-/// L, R, T, Q of four frames before the gain.
-struct Mixed
-{
-    VH l, r, t, q;
-};
-
 /// One image of a positioned source: S, D, T, Q summed in double, rounded to single.
 SORVELT_INLINE void mixImage(const phasekernels::UhjGains& g, int i, VDH a, VDH b, VH& s, VH& d, VH& t, VH& q)
 {
@@ -360,23 +354,6 @@ template <int Format> SORVELT_INLINE void mixParts(const phasekernels::UhjGains&
         mixImage(g, 0, widenH(f.lane[0]), widenH(f.lane[4]), p[0], p[1], p[2], p[3]);
         mixImage(g, 1, widenH(f.lane[second]), widenH(f.lane[second + 4]), p[4], p[5], p[6], p[7]);
     }
-}
-
-/// The encoder's mix for four frames (see mixParts).
-template <int Format> SORVELT_INLINE Mixed mixFour(const phasekernels::UhjGains& g, const FourFrames& f)
-{
-    const VH half = splatH(0.5f);
-    VH p[8];
-    mixParts<Format>(g, f, p);
-    VH S = p[0], D = p[1], T = p[2], Q = p[3];
-    if constexpr (Format != 2)
-    {
-        S = mulH(half, addH(p[0], p[4]));
-        D = mulH(half, addH(p[1], p[5]));
-        T = mulH(half, addH(p[2], p[6]));
-        Q = mulH(half, addH(p[3], p[7]));
-    }
-    return {mulH(half, addH(S, D)), mulH(half, subH(S, D)), T, Q};
 }
 
 /// L, R, T, Q of eight frames before the gain.
@@ -421,37 +398,9 @@ SORVELT_INLINE float loadRelaxed(const float* p)
     return v;
 }
 
-/// Four frames (or the `count` < 4 first ones) of the four outputs. The gain is read
+/// Eight frames (or the `count` < 8 first ones) of the four outputs. The gain is read
 /// afresh for every sample; where it might lie in an output buffer, each read follows
 /// the previous sample's writes.
-template <class Sample>
-SORVELT_INLINE void writeMixed(const Mixed& m, Sample* const* out, int n0, int count, const float* gain,
-                               bool gainInOutputs)
-{
-    if (count == 4 && !gainInOutputs)
-    {
-        const float g0 = loadRelaxed(gain), g1 = loadRelaxed(gain), g2 = loadRelaxed(gain), g3 = loadRelaxed(gain);
-        const VH gains = setH(g0, g1, g2, g3);
-        storeOutputH(out[0] + n0, mulH(m.l, gains));
-        storeOutputH(out[1] + n0, mulH(m.r, gains));
-        storeOutputH(out[2] + n0, mulH(m.t, gains));
-        storeOutputH(out[3] + n0, mulH(m.q, gains));
-        return;
-    }
-    alignas(16) float v[4][4];
-    storeLow(v[0], m.l);
-    storeLow(v[1], m.r);
-    storeLow(v[2], m.t);
-    storeLow(v[3], m.q);
-    for (int k = 0; k < count; ++k)
-    {
-        const float g = loadRelaxed(gain);
-        for (int c = 0; c < 4; ++c)
-            out[c][n0 + k] = static_cast<Sample>(v[c][k] * g);
-    }
-}
-
-/// Eight frames (or the `count` < 8 first ones) of the four outputs, as writeMixed.
 template <class Sample>
 SORVELT_INLINE void writeMixedEight(const MixedEight& m, Sample* const* out, int n0, int count, const float* gain,
                                     bool gainInOutputs)
@@ -536,19 +485,24 @@ inline void encodeFormat(const phasekernels::Setup& setup, phasekernels::History
             yb[r - kOutputRows][0] = state.y[r][4];
             yb[r - kOutputRows][1] = state.y[r][5];
         }
-        const auto mixAndWrite = [&](int n0, int count) {
-            writeMixed(mixFour<Format>(gains, loadFourFrames(y, yb, n0)), out, n0, count, gain, gainInOutputs);
+        const auto mixAndWrite = [&](int n0, int count) __attribute__((always_inline)) {
+            writeMixedEight(mixEight<Format>(gains, loadFourFrames(y, yb, n0), loadFourFrames(y, yb, n0 + 4)), out,
+                            n0, count, gain, gainInOutputs);
         };
         VH a1 = loadLow(y[-1]), a2 = loadLow(y[-2]), b2 = loadLow(yb[-2]);
-        for (; n + 4 <= frames; n += 4)
+        for (; n + 8 <= frames; n += 8)
         {
-            encoderStepDoubleA(setup, x, y, n, a1, a2);
-            encoderStepDoubleA(setup, x, y, n + 1, a1, a2);
-            encoderStepDoubleB(c, scratch, xb, yb, n, b2);
-            encoderStepDoubleA(setup, x, y, n + 2, a1, a2);
-            encoderStepDoubleA(setup, x, y, n + 3, a1, a2);
-            encoderStepDoubleB(c, scratch, xb, yb, n + 2, b2);
-            if (n >= 4) mixAndWrite(n - 4, 4);
+#pragma GCC unroll 2
+            for (int k = n; k < n + 8; k += 4)
+            {
+                encoderStepDoubleA(setup, x, y, k, a1, a2);
+                encoderStepDoubleA(setup, x, y, k + 1, a1, a2);
+                encoderStepDoubleB(c, scratch, xb, yb, k, b2);
+                encoderStepDoubleA(setup, x, y, k + 2, a1, a2);
+                encoderStepDoubleA(setup, x, y, k + 3, a1, a2);
+                encoderStepDoubleB(c, scratch, xb, yb, k + 2, b2);
+            }
+            if (n >= 8) mixAndWrite(n - 8, 8);
         }
         // Path B by pairs: after an odd frame count its last pair reaches a frame past
         // the pass, into spare rows, never read.
@@ -558,8 +512,8 @@ inline void encodeFormat(const phasekernels::Setup& setup, phasekernels::History
             if (n + 1 < frames) encoderStepDoubleA(setup, x, y, n + 1, a1, a2);
             encoderStepDoubleB(c, scratch, xb, yb, n, b2);
         }
-        const int whole = frames & ~3;
-        if (whole >= 4) mixAndWrite(whole - 4, 4);
+        const int whole = frames & ~7;
+        if (whole >= 8) mixAndWrite(whole - 8, 8);
         if (whole < frames) mixAndWrite(whole, frames - whole);
         // Lanes 6 and 7 filter nothing here and keep their history.
         for (int r = 0; r < kOutputRows; ++r)
