@@ -102,33 +102,9 @@ inline void deinterleave(VH p, VH q, VH& even, VH& odd)
     even = _mm_shuffle_ps(p, q, _MM_SHUFFLE(2, 0, 2, 0));
     odd = _mm_shuffle_ps(p, q, _MM_SHUFFLE(3, 1, 3, 1));
 }
-inline VH addH(VH a, VH b)
-{
-    return _mm_add_ps(a, b);
-}
-inline VH mulH(VH a, VH b)
-{
-    return _mm_mul_ps(a, b);
-}
-inline VH splatH(float v)
-{
-    return _mm_set1_ps(v);
-}
-inline VH setH(float a, float b, float c, float d)
-{
-    return _mm_setr_ps(a, b, c, d);
-}
 inline void transpose4(VH& r0, VH& r1, VH& r2, VH& r3)
 {
     _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-}
-inline void storeOutputH(float* p, VH a)
-{
-    _mm_storeu_ps(p, a);
-}
-inline void storeOutputH(double* p, VH a)
-{
-    _mm256_storeu_pd(p, _mm256_cvtps_pd(a));
 }
 inline VDH widenH(VH a)
 {

@@ -175,14 +175,6 @@ inline void deinterleave(const VH& p, const VH& q, VH& even, VH& odd)
     even = {{p.v[0], p.v[2], q.v[0], q.v[2]}};
     odd = {{p.v[1], p.v[3], q.v[1], q.v[3]}};
 }
-inline VH splatH(float s)
-{
-    return {{s, s, s, s}};
-}
-inline VH setH(float a, float b, float c, float d)
-{
-    return {{a, b, c, d}};
-}
 inline void transpose4(VH& r0, VH& r1, VH& r2, VH& r3)
 {
     VH* r[4] = {&r0, &r1, &r2, &r3};
@@ -194,11 +186,6 @@ inline void transpose4(VH& r0, VH& r1, VH& r2, VH& r3)
             r[j]->v[i] = t;
         }
 }
-template <class Sample> inline void storeOutputH(Sample* p, const VH& a)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<Sample>(a.v[i]);
-}
 #define SORVELT_LANEWISE(T, name, op)                                                                        \
     inline T name(const T& a, const T& b)                                                                    \
     {                                                                                                        \
@@ -207,9 +194,7 @@ template <class Sample> inline void storeOutputH(Sample* p, const VH& a)
             r.v[i] = a.v[i] op b.v[i];                                                                       \
         return r;                                                                                            \
     }
-SORVELT_LANEWISE(VH, addH, +)
 SORVELT_LANEWISE(VH, subH, -)
-SORVELT_LANEWISE(VH, mulH, *)
 SORVELT_LANEWISE(VDH, addDH, +)
 SORVELT_LANEWISE(VDH, subDH, -)
 SORVELT_LANEWISE(VDH, mulDH, *)
