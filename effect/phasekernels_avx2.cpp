@@ -228,6 +228,14 @@ inline VF joinF(VH lo, VH hi)
 {
     return _mm256_insertf128_ps(_mm256_castps128_ps256(lo), hi, 1);
 }
+/// Four frames of two channels as pairs: dst[k] = {a[k], b[k]}.
+inline void interleaveFour(const double* a, const double* b, double (*dst)[2])
+{
+    const __m256d x = _mm256_loadu_pd(a), y = _mm256_loadu_pd(b);
+    const __m256d lo = _mm256_unpacklo_pd(x, y), hi = _mm256_unpackhi_pd(x, y); // a0 b0 a2 b2, a1 b1 a3 b3
+    _mm256_storeu_pd(dst[0], _mm256_permute2f128_pd(lo, hi, 0x20));
+    _mm256_storeu_pd(dst[2], _mm256_permute2f128_pd(lo, hi, 0x31));
+}
 inline void storeOutput(float* p, VF a)
 {
     _mm256_storeu_ps(p, a);

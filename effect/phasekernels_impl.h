@@ -91,9 +91,16 @@ SORVELT_INLINE void stageEncoderInputs(phasekernels::History& state, phasekernel
         // Path B's rows of their own (see Scratch), two at a time, and its current input
         // unrounded for the newest term.
         float(*xb)[2] = scratch.xb + kInputRows;
-        for (int r = -kInputRows; r < frames; r += 2)
-            storeLow(xb[r], joinLowPairs(loadHigh(x[r]), loadHigh(x[r + 1 < frames ? r + 1 : r])));
-        for (int n = 0; n < frames; ++n)
+        int r = -kInputRows;
+#pragma GCC unroll 4
+        for (; r + 1 < frames; r += 2)
+            storeLow(xb[r], joinLowPairs(loadHigh(x[r]), loadHigh(x[r + 1])));
+        // Row `frames` is not staged yet: the last pair repeats its row, never read.
+        if (r < frames) storeLow(xb[r], joinLowPairs(loadHigh(x[r]), loadHigh(x[r])));
+        int n = 0;
+        for (; n + 4 <= frames; n += 4)
+            interleaveFour(in[0] + n, in[1] + n, scratch.nowb + n);
+        for (; n < frames; ++n)
         {
             scratch.nowb[n][0] = in[0][n];
             scratch.nowb[n][1] = in[1][n];

@@ -243,6 +243,15 @@ inline VF joinF(VH lo, VH hi)
 {
     return {lo, hi};
 }
+inline void interleaveFour(const double* a, const double* b, double (*dst)[2])
+{
+    for (int k = 0; k < 4; k += 2)
+    {
+        const __m128d x = _mm_loadu_pd(a + k), y = _mm_loadu_pd(b + k);
+        _mm_storeu_pd(dst[k], _mm_unpacklo_pd(x, y));
+        _mm_storeu_pd(dst[k + 1], _mm_unpackhi_pd(x, y));
+    }
+}
 inline void storeOutput(float* p, VF a)
 {
     storeUF(p, a);

@@ -287,6 +287,14 @@ inline VF joinF(const VH& lo, const VH& hi)
 {
     return {{lo.v[0], lo.v[1], lo.v[2], lo.v[3], hi.v[0], hi.v[1], hi.v[2], hi.v[3]}};
 }
+inline void interleaveFour(const double* a, const double* b, double (*dst)[2])
+{
+    for (int k = 0; k < 4; ++k)
+    {
+        dst[k][0] = a[k];
+        dst[k][1] = b[k];
+    }
+}
 template <class Sample> inline void storeOutput(Sample* p, const VF& a)
 {
     for (int i = 0; i < 8; ++i)
