@@ -12,18 +12,19 @@ foreach(dir plugin effect)
   add_subdirectory(${dir})
 endforeach()
 
-# The toolkit: the portable half with the GDI drawing backend and the "PNG" resources as
-# its image source (sorvelt_gui), the windows and time of Windows (sorvelt_gui_win), and the
+# The toolkit: the portable half with the GDI drawing backend, the "PNG" resources as
+# its image source and DIB sections as its images (sorvelt_gui), the windows and time of Windows (sorvelt_gui_win), and the
 # scripted platform for tests (sorvelt_gui_headless).
 file(GLOB gui_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/gui/*.cpp)
 add_library(sorvelt_gui STATIC ${gui_sources} ${PROJECT_SOURCE_DIR}/plugin/aeffguieditor.cpp
-  ${PROJECT_SOURCE_DIR}/gui/win/gdibackend.cpp ${PROJECT_SOURCE_DIR}/gui/win/win32resources.cpp)
+  ${PROJECT_SOURCE_DIR}/gui/win/gdibackend.cpp ${PROJECT_SOURCE_DIR}/gui/win/win32resources.cpp
+  ${PROJECT_SOURCE_DIR}/gui/win/win32bitmap.cpp ${PROJECT_SOURCE_DIR}/gui/win/blendfunctions.cpp)
 target_include_directories(sorvelt_gui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(sorvelt_gui PUBLIC sorvelt_plugin PNG::PNG ZLIB::ZLIB gdi32 user32)
 
 # Objects, not an archive: the portable half asks for createPlatform, which only these define.
 add_library(sorvelt_gui_win OBJECT ${PROJECT_SOURCE_DIR}/gui/win/win32window.cpp
-  ${PROJECT_SOURCE_DIR}/gui/win/win32platform.cpp ${PROJECT_SOURCE_DIR}/gui/win/blendfunctions.cpp)
+  ${PROJECT_SOURCE_DIR}/gui/win/win32platform.cpp)
 target_link_libraries(sorvelt_gui_win PUBLIC sorvelt_gui user32 gdi32 ole32 shell32 uuid)
 
 file(GLOB headless_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/gui/headless/*.cpp)
@@ -142,3 +143,13 @@ sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/gui/win/editor_win
   LIBS sorvelt_effect sorvelt_editor sorvelt_gui_win)
 target_sources(editor_win_x11_test PRIVATE ${PROJECT_SOURCE_DIR}/plugin/entry.cpp
   ${PROJECT_SOURCE_DIR}/resources/sorvelt.rc)
+
+# Bitmaps as DIB sections and the GDI ways of drawing them; the DLL's PNGs and a plain BITMAP
+# resource of the test's own are bound in.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/tests/gui/win/win32bitmap_test.rc PROPERTIES
+  OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/tests/gui/win/plain3x2.bmp
+  COMPILE_OPTIONS "--include-dir=${PROJECT_SOURCE_DIR}/tests/gui/win")
+sorvelt_add_windows_tests(SOURCES ${PROJECT_SOURCE_DIR}/tests/gui/win/win32bitmap_test.cpp
+  LIBS sorvelt_gui sorvelt_gui_headless)
+target_sources(win32bitmap_test PRIVATE ${PROJECT_SOURCE_DIR}/resources/sorvelt.rc
+  ${PROJECT_SOURCE_DIR}/tests/gui/win/win32bitmap_test.rc)

@@ -46,25 +46,26 @@ void quietWarning(png_structp, png_const_charp) {}
     png_longjmp(png, 1);
 }
 
-/// Decodes into `pixels` (already empty). Only plain data lives in this frame after setjmp,
-/// so libpng's longjmp skips no destructor.
-bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::uint8_t>& pixels,
-               std::int32_t& outWidth, std::int32_t& outHeight)
+/// Decodes into a new platform image, image row y written where that image keeps it (on Windows
+/// the DIB section's bottom-up rows). Only plain data and objects of this frame live past
+/// setjmp, so libpng's longjmp skips no destructor.
+std::unique_ptr<PlatformImage> decodePng(const unsigned char* bytes, std::size_t size)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
-    if (!png) return false;
+    if (!png) return nullptr;
     png_infop info = png_create_info_struct(png);
     if (!info)
     {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        return false;
+        return nullptr;
     }
     MemoryReader reader{bytes, size, 0};
     std::vector<png_bytep> rows;
+    std::unique_ptr<PlatformImage> image;
     if (setjmp(png_jmpbuf(png)))
     {
         png_destroy_read_struct(&png, &info, nullptr);
-        return false;
+        return nullptr;
     }
     png_set_user_limits(png, kMaxSide, kMaxSide);
     // A reader demotes "benign" errors to warnings, among them a chunk longer than the limit,
@@ -100,10 +101,12 @@ bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::ui
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != std::size_t{width} * 4) png_error(png, "unexpected PNG row layout");
 
-    pixels.resize(std::size_t{width} * height * 4);
+    image = createPlatformImage(static_cast<int>(width), static_cast<int>(height));
+    if (!image) png_error(png, "no memory for the image");
+    const PixelBuffer pixels = image->pixels();
     rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y)
-        rows[y] = pixels.data() + std::size_t{y} * width * 4;
+        rows[y] = pixels.pixel(0, static_cast<int>(y));
     for (int pass = 0; pass < passes; ++pass)
         for (png_uint_32 y = 0; y < height; ++y)
             png_read_rows(png, &rows[y], nullptr, 1);
@@ -111,28 +114,30 @@ bool decodePng(const unsigned char* bytes, std::size_t size, std::vector<std::ui
     png_destroy_read_struct(&png, &info, nullptr);
 
     // Premultiply with a shift, as the blend expects: an opaque 255 becomes 254.
-    for (std::size_t i = 0; i < pixels.size(); i += 4)
+    for (png_uint_32 y = 0; y < height; ++y)
     {
-        const unsigned a = pixels[i + 3];
-        if (a == 0)
+        std::uint8_t* row = rows[y];
+        for (std::size_t i = 0; i < std::size_t{width} * 4; i += 4)
         {
-            std::memset(&pixels[i], 0, 4);
-            continue;
+            const unsigned a = row[i + 3];
+            if (a == 0)
+            {
+                std::memset(&row[i], 0, 4);
+                continue;
+            }
+            for (int c = 0; c < 3; ++c)
+                row[i + c] = static_cast<std::uint8_t>((row[i + c] * a) >> 8);
         }
-        for (int c = 0; c < 3; ++c)
-            pixels[i + c] = static_cast<std::uint8_t>((pixels[i + c] * a) >> 8);
     }
-    outWidth = static_cast<std::int32_t>(width);
-    outHeight = static_cast<std::int32_t>(height);
-    return true;
+    return image;
 }
 
-/// One embedded image decoded: its pixels (null when it would not decode) and size.
+/// One embedded image decoded: the image (null when there is none or it would not decode) and
+/// whether it came from a PNG (with alpha) or the platform's plain bitmap resource.
 struct DecodedImage
 {
-    std::shared_ptr<const std::vector<std::uint8_t>> pixels;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
+    std::shared_ptr<const PlatformImage> image;
+    bool noAlpha = false;
 };
 
 /// Embedded images decoded once per process: a later editor only wraps what the first one
@@ -144,14 +149,26 @@ DecodedImage decodedResource(long id)
     static std::map<long, DecodedImage> images;
     const std::lock_guard<std::mutex> guard(lock);
     if (const auto found = images.find(id); found != images.end()) return found->second;
-    DecodedImage image;
+    DecodedImage decoded;
     const ResourceBytes bytes = findPngResource(id);
-    std::vector<std::uint8_t> decoded;
-    if (bytes.data && bytes.size > 0 &&
-        decodePng(bytes.data, bytes.size, decoded, image.width, image.height) && !decoded.empty())
-        image.pixels = std::make_shared<const std::vector<std::uint8_t>>(std::move(decoded));
-    images.emplace(id, image);
-    return image;
+    if (bytes.data)
+        decoded.image = bytes.size > 0 ? decodePng(bytes.data, bytes.size) : nullptr;
+    else if ((decoded.image = loadPlatformBitmap(id)))
+        decoded.noAlpha = true; // no PNG of that number: a plain bitmap, opaque
+    images.emplace(id, decoded);
+    return decoded;
+}
+
+/// A fresh copy of `from`, in the platform's form.
+std::unique_ptr<PlatformImage> copyOf(const PlatformImage& from)
+{
+    const PixelBuffer source = from.pixels();
+    auto copy = createPlatformImage(source.width, source.height);
+    if (!copy) return nullptr;
+    const PixelBuffer dest = copy->pixels();
+    for (int y = 0; y < source.height; ++y)
+        std::memcpy(dest.pixel(0, y), source.pixel(0, y), static_cast<std::size_t>(source.width) * 4);
+    return copy;
 }
 
 } // namespace
@@ -166,9 +183,10 @@ CBitmap::CBitmap(CFrame&, long width_, long height_)
 {
     if (width_ > 0 && height_ > 0 && static_cast<std::size_t>(width_) * height_ <= kMaxPixels)
     {
+        own = createPlatformImage(static_cast<int>(width_), static_cast<int>(height_));
+        if (!own) return;
         width = static_cast<std::int32_t>(width_);
         height = static_cast<std::int32_t>(height_);
-        pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
     }
 }
 
@@ -181,9 +199,10 @@ CBitmap::~CBitmap()
 
 void CBitmap::dispose()
 {
-    pixels.clear();
-    pixels.shrink_to_fit();
+    own.reset();
     shared.reset();
+    mask.clear();
+    mask.shrink_to_fit();
     width = 0;
     height = 0;
     noAlpha = false;
@@ -192,12 +211,13 @@ void CBitmap::dispose()
 bool CBitmap::loadFromResource(long id)
 {
     dispose();
-    const DecodedImage image = decodedResource(id);
-    if (!image.pixels) return false;
-    shared = image.pixels;
-    width = image.width;
-    height = image.height;
-    noAlpha = false;
+    const DecodedImage decoded = decodedResource(id);
+    if (!decoded.image) return false;
+    shared = decoded.image;
+    const PixelBuffer pixels = shared->pixels();
+    width = pixels.width;
+    height = pixels.height;
+    noAlpha = decoded.noAlpha;
     return true;
 }
 
@@ -211,12 +231,11 @@ bool CBitmap::loadFromPNG(const unsigned char* bytes, std::size_t size)
 {
     dispose();
     if (!bytes || size == 0) return false;
-    std::vector<std::uint8_t> decoded;
-    std::int32_t w = 0, h = 0;
-    if (!decodePng(bytes, size, decoded, w, h) || decoded.empty()) return false;
-    pixels = std::move(decoded);
-    width = w;
-    height = h;
+    own = decodePng(bytes, size);
+    if (!own) return false;
+    const PixelBuffer pixels = own->pixels();
+    width = pixels.width;
+    height = pixels.height;
     noAlpha = false;
     return true;
 }
@@ -225,31 +244,52 @@ PixelBuffer CBitmap::getHandle()
 {
     if (shared)
     {
-        pixels = *shared;
+        own = copyOf(*shared);
         shared.reset();
     }
-    if (pixels.empty()) return {};
-    return PixelBuffer{pixels.data(), width, height, width * 4};
+    return own ? own->pixels() : PixelBuffer{};
 }
 
 PixelBuffer CBitmap::getPixels() const
 {
     // Drawing only reads the source, so the shared decoding can be lent out as it is.
-    auto* data = const_cast<std::uint8_t*>(shared ? shared->data() : pixels.data());
-    if (!shared && pixels.empty()) return {};
-    return PixelBuffer{data, width, height, width * 4};
+    const PlatformImage* image = getPlatformImage();
+    return image ? image->pixels() : PixelBuffer{};
+}
+
+bool CBitmap::setTransparencyMask(CDrawContext* context, const CPoint& offset)
+{
+    mask.clear();
+    const PixelBuffer from = context ? context->getPixelBuffer() : PixelBuffer{};
+    if (!isLoaded() || !from.isValid()) return false;
+    mask.assign(static_cast<std::size_t>(width) * height, 0);
+    for (long y = 0; y < height; ++y)
+        for (long x = 0; x < width; ++x)
+        {
+            // Pixels beyond the context are never transparent: the image shows there.
+            const long long cx = static_cast<long long>(offset.x) + x,
+                            cy = static_cast<long long>(offset.y) + y;
+            if (cx < 0 || cy < 0 || cx >= from.width || cy >= from.height) continue;
+            const CColor c = pixelops::loadColor(from.pixel(static_cast<int>(cx), static_cast<int>(cy)));
+            mask[static_cast<std::size_t>(y) * width + x] = c.red == transparentColor.red &&
+                                                            c.green == transparentColor.green &&
+                                                            c.blue == transparentColor.blue;
+        }
+    return true;
 }
 
 namespace
 {
 
 /// Draws the part of the image region at `offset`, of `rect`'s size, that exists; what would
-/// lie outside the image (a strip frame past the end) is simply not drawn.
-void drawRegion(CBitmap& bitmap, CDrawContext* context, const CRect& rect, const CPoint& offset,
-                pixelops::CopyMode mode, unsigned opacity, CColor key)
+/// lie outside the image (a strip frame past the end) is simply not drawn. The platform draws
+/// it its own way where it can, else the portable pixel rules do.
+void drawRegion(const CBitmap& bitmap, CDrawContext* context, const CRect& rect, const CPoint& offset,
+                ImageDraw how)
 {
-    const PixelBuffer source = bitmap.getPixels();
-    if (!context || !source.isValid()) return;
+    const PlatformImage* image = bitmap.getPlatformImage();
+    if (!context || !image) return;
+    const PixelBuffer source = image->pixels();
     PixelBuffer target;
     CRect clip;
     if (!context->beginPixelAccess(target, clip)) return;
@@ -257,8 +297,45 @@ void drawRegion(CBitmap& bitmap, CDrawContext* context, const CRect& rect, const
                             static_cast<long>(rect.top) + context->offset.y);
     const auto plan =
         pixelops::planCopy(source, offset, rect.width(), rect.height(), target, destOrigin, clip);
-    pixelops::copyPixels(source, target, plan, mode, opacity, key);
+    if (plan.isEmpty()) return;
+    if (!image->drawTo(context->getPort(), target, plan.source, plan.dest, how))
+    {
+        const CColor key{how.keyRed, how.keyGreen, how.keyBlue, 255};
+        if (how.mode == ImageDrawMode::Transparent && how.mask)
+        {
+            // The prepared mask decides instead of the colour: set means the target stays.
+            for (long y = 0; y < plan.dest.height(); ++y)
+                for (long x = 0; x < plan.dest.width(); ++x)
+                {
+                    const long sx = plan.source.left + x, sy = plan.source.top + y;
+                    if (!how.mask[static_cast<std::size_t>(sy) * source.width + sx])
+                        std::memcpy(target.pixel(plan.dest.left + x, plan.dest.top + y), source.pixel(sx, sy),
+                                    4);
+                }
+        }
+        else
+        {
+            const auto mode = how.mode == ImageDrawMode::Copy          ? pixelops::CopyMode::Replace
+                              : how.mode == ImageDrawMode::Transparent ? pixelops::CopyMode::SkipKeyColor
+                                                                       : pixelops::CopyMode::BlendOver;
+            pixelops::copyPixels(source, target, plan, mode, how.opacity, key);
+        }
+    }
     context->endPixelAccess(plan.dest);
+}
+
+ImageDraw drawOf(ImageDrawMode mode, unsigned opacity, bool perPixelAlpha, CColor key,
+                 const std::vector<std::uint8_t>& mask)
+{
+    ImageDraw how;
+    how.mode = mode;
+    how.opacity = opacity;
+    how.perPixelAlpha = perPixelAlpha;
+    how.keyRed = key.red;
+    how.keyGreen = key.green;
+    how.keyBlue = key.blue;
+    how.mask = mask.empty() ? nullptr : mask.data();
+    return how;
 }
 
 } // namespace
@@ -270,7 +347,7 @@ void CBitmap::draw(CDrawContext* context, CRect& rect, const CPoint& offset)
         drawAlphaBlend(context, rect, offset, 255);
         return;
     }
-    drawRegion(*this, context, rect, offset, pixelops::CopyMode::Replace, 255, transparentColor);
+    drawRegion(*this, context, rect, offset, drawOf(ImageDrawMode::Copy, 255, false, transparentColor, {}));
 }
 
 void CBitmap::drawTransparent(CDrawContext* context, CRect& rect, const CPoint& offset)
@@ -280,12 +357,14 @@ void CBitmap::drawTransparent(CDrawContext* context, CRect& rect, const CPoint& 
         drawAlphaBlend(context, rect, offset, 255);
         return;
     }
-    drawRegion(*this, context, rect, offset, pixelops::CopyMode::SkipKeyColor, 255, transparentColor);
+    drawRegion(*this, context, rect, offset,
+               drawOf(ImageDrawMode::Transparent, 255, false, transparentColor, mask));
 }
 
 void CBitmap::drawAlphaBlend(CDrawContext* context, CRect& rect, const CPoint& offset, unsigned char alpha)
 {
-    drawRegion(*this, context, rect, offset, pixelops::CopyMode::BlendOver, alpha, transparentColor);
+    drawRegion(*this, context, rect, offset,
+               drawOf(ImageDrawMode::AlphaBlend, alpha, !noAlpha, transparentColor, {}));
 }
 
 } // namespace VSTGUI

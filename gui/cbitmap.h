@@ -1,5 +1,6 @@
 // CBitmap: an image identified by a resource number, decoded once from embedded PNG bytes
-// into premultiplied 32-bit pixels, drawn whole or as one frame of a strip.
+// into premultiplied 32-bit pixels in the platform's own image form, drawn whole or as one
+// frame of a strip.
 #pragma once
 
 #include <cstddef>
@@ -48,13 +49,21 @@ public:
     long getWidth() const { return width; }
     long getHeight() const { return height; }
     long getResourceID() const { return resourceID; }
-    bool isLoaded() const { return shared || !pixels.empty(); }
-    /// The decoded pixels (premultiplied B,G,R,A, rows top-down) for writing; empty when not
-    /// loaded. An embedded image gets a copy of its own first, so others sharing it are untouched.
+    bool isLoaded() const { return shared || own; }
+    /// The decoded pixels (premultiplied B,G,R,A; `data` is the top row, the stride is negative
+    /// where the platform stores rows bottom-up) for writing; empty when not loaded. An embedded
+    /// image gets a copy of its own first, so others sharing it are untouched.
     PixelBuffer getHandle();
     /// The same pixels for reading only: bitmaps of one embedded image all show the one decoding.
     PixelBuffer getPixels() const;
+    /// The image in the platform's form (Windows: the DIB section); null when not loaded.
+    const PlatformImage* getPlatformImage() const { return shared ? shared.get() : own.get(); }
     bool hasAlpha() const { return !noAlpha; }
+
+    /// Prepares the mask drawTransparent then prefers: one flag a pixel of this image's size,
+    /// set where the pixels of `context` (target pixels, from `offset` on) equal the transparent
+    /// colour; replaces an earlier mask. False (and no mask) without an image or pixels to read.
+    bool setTransparencyMask(CDrawContext* context, const CPoint& offset = CPoint(0, 0));
 
     void setTransparentColor(CColor color) { transparentColor = color; }
     CColor getTransparentColor() const { return transparentColor; }
@@ -65,10 +74,12 @@ protected:
     std::int32_t height = 0;
     CColor transparentColor = kTransparentCColor;
     bool noAlpha = true;
-    /// Pixels of this bitmap alone (off-screen images, loadFromPNG, an embedded image written to).
-    std::vector<std::uint8_t> pixels;
+    /// The image of this bitmap alone (off-screen images, loadFromPNG, an embedded image written to).
+    std::unique_ptr<PlatformImage> own;
     /// An embedded image as decoded once per process, shared by every bitmap showing it.
-    std::shared_ptr<const std::vector<std::uint8_t>> shared;
+    std::shared_ptr<const PlatformImage> shared;
+    /// The prepared transparency mask (see setTransparencyMask); empty when none.
+    std::vector<std::uint8_t> mask;
 };
 
 } // namespace VSTGUI

@@ -16,7 +16,8 @@ namespace VSTGUI
 
 /// 32-bit pixels as drawing targets hold them: premultiplied alpha, bytes blue, green,
 /// red, alpha in memory (cairo ARGB32 on little-endian machines, the bytes of a Windows
-/// 32-bit DIB), rows top-down and `stride` bytes apart. A view, never an owner.
+/// 32-bit DIB). `data` is the top row and rows are `stride` bytes apart: a negative stride
+/// describes rows stored bottom-up (a Windows bitmap). A view, never an owner.
 struct PixelBuffer
 {
     std::uint8_t* data = nullptr;
@@ -158,6 +159,56 @@ struct ResourceBytes
     const unsigned char* data = nullptr;
     std::size_t size = 0;
 };
+
+/// How a bitmap region meets the drawing target.
+enum class ImageDrawMode
+{
+    Copy,        ///< the source replaces the target
+    Transparent, ///< as Copy, leaving out the pixels of the image's transparent colour
+    AlphaBlend,  ///< source-over with the overall opacity (and per-pixel alpha when the image has it)
+};
+
+/// What drawTo needs besides the two rectangles (both of one size, already clipped to both sides).
+struct ImageDraw
+{
+    ImageDrawMode mode = ImageDrawMode::Copy;
+    unsigned opacity = 255;
+    bool perPixelAlpha = false;
+    std::uint8_t keyRed = 0, keyGreen = 0, keyBlue = 0;
+    /// A prepared transparency mask for Transparent: one byte a pixel of the whole image, row by
+    /// row from the top, 1 where the target is kept; null when none was prepared.
+    const std::uint8_t* mask = nullptr;
+};
+
+/// A decoded image in the platform's own form (Linux: plain memory, top-down; Windows: a
+/// 32-bit DIB section, bottom-up), its pixels premultiplied B, G, R, A.
+class PlatformImage
+{
+public:
+    virtual ~PlatformImage() = default;
+    /// The pixels, for decoding into and for the portable pixel code; never null once made.
+    virtual PixelBuffer pixels() const = 0;
+    /// Draws `source` (image pixels) onto `dest` of the drawing target `port` (a context's
+    /// getPort) the platform's own way, when `port` draws into exactly `target` (the context's
+    /// pixels). False leaves the drawing to the portable pixel code.
+    virtual bool drawTo(void* port, const PixelBuffer& target, const CRect& source, const CRect& dest,
+                        const ImageDraw& how) const
+    {
+        (void)port;
+        (void)target;
+        (void)source;
+        (void)dest;
+        (void)how;
+        return false;
+    }
+};
+
+/// A zeroed (transparent black) image of that size, or null when the platform refuses.
+std::unique_ptr<PlatformImage> createPlatformImage(int width, int height);
+
+/// The platform's plain (non-PNG) image resource `id`, opaque, for when there is no PNG of that
+/// number (Windows: a BITMAP resource); null when there is none or the platform has no such thing.
+std::unique_ptr<PlatformImage> loadPlatformBitmap(long id);
 
 /// Looks up the image `id`: on Linux embedded by sorvelt_resources (resources/bmpNNNNN.png),
 /// on Windows a resource of type "PNG" of the module the toolkit is linked into.

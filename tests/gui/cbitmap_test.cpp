@@ -246,7 +246,8 @@ TEST(CBitmapResources, EmbeddedImagesLoadByNumberAndMissingOnesStayEmpty)
     EXPECT_EQ(background->getTransparentColor(), kTransparentCColor);
     background->forget();
 
-    for (long id = 129; id <= 134; ++id) {  // the knob strips, the switch strip, the read-out background
+    for (long id = 129; id <= 134; ++id)
+    { // the knob strips, the switch strip, the read-out background
         CBitmap artwork(id);
         EXPECT_TRUE(artwork.isLoaded()) << id;
         EXPECT_GT(artwork.getWidth(), 0) << id;
@@ -368,6 +369,46 @@ TEST(CBitmapDraw, ImagesWithoutAlphaAreCopiedOrKeyed)
     EXPECT_EQ(pixelOf(keyed, 0, 0), kGreen);
     EXPECT_EQ(pixelOf(keyed, 1, 0), kRed);
     EXPECT_EQ(pixelOf(keyed, 2, 0), kBlue);
+    bitmap->forget();
+}
+
+TEST(CBitmapDraw, APreparedTransparencyMaskDecidesInsteadOfTheColour)
+{
+    CFrame frame(CRect(0, 0, 10, 10), nullptr, nullptr);
+    auto* bitmap = new CBitmap(frame, 3, 1);
+    {
+        COffscreenContext painter(nullptr, bitmap, true);
+        painter.drawPoint(CPoint(0, 0), kGreenCColor);
+        painter.drawPoint(CPoint(1, 0), kMagentaCColor);
+        painter.drawPoint(CPoint(2, 0), kBlueCColor);
+    }
+    bitmap->setTransparentColor(kMagentaCColor);
+    // The mask comes from another picture: magenta at its columns 2 and 4.
+    COffscreenContext picture(nullptr, 5, 1, kGreyCColor);
+    picture.drawPoint(CPoint(2, 0), kMagentaCColor);
+    picture.drawPoint(CPoint(4, 0), kMagentaCColor);
+    struct Case
+    {
+        const char* name;
+        CPoint offset;
+        bool prepared;
+        std::uint32_t expected[3];
+    };
+    const Case cases[] = {
+        {"mask from column 2", CPoint(2, 0), true, {kRed, 0xffff00ffu, kRed}},
+        {"mask partly outside the picture", CPoint(4, 0), true, {kRed, 0xffff00ffu, kBlue}},
+        {"no mask: the colour decides", CPoint(0, 0), false, {kGreen, kRed, kBlue}},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(bitmap->setTransparencyMask(c.prepared ? &picture : nullptr, c.offset), c.prepared)
+            << c.name;
+        COffscreenContext target(nullptr, 3, 1, kRedCColor);
+        CRect rect(0, 0, 3, 1);
+        bitmap->drawTransparent(&target, rect);
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(pixelOf(target, x, 0), c.expected[x]) << c.name << " column " << x;
+    }
     bitmap->forget();
 }
 
