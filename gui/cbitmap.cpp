@@ -244,7 +244,10 @@ PixelBuffer CBitmap::getHandle()
 {
     if (shared)
     {
-        own = copyOf(*shared);
+        // Without room for a copy the shared image stays as it is, and nothing is handed out.
+        auto copy = copyOf(*shared);
+        if (!copy) return {};
+        own = std::move(copy);
         shared.reset();
     }
     return own ? own->pixels() : PixelBuffer{};

@@ -57,7 +57,8 @@ TEST(CBitmapCache, BitmapsMadeOnSeveralThreadsShareOneDecodingOfEachImage)
     const std::vector<std::uint8_t> before = bytesOf(made[1][0]->getPixels());
     const PixelBuffer own = written->getHandle();
     ASSERT_TRUE(own.isValid());
-    std::memset(own.data, 0x5a, static_cast<size_t>(own.stride) * static_cast<size_t>(own.height));
+    for (int y = 0; y < own.height; ++y) // row by row: the rows may be stored bottom-up
+        std::memset(own.pixel(0, y), 0x5a, static_cast<size_t>(own.width) * 4);
     EXPECT_NE(own.data, made[1][0]->getPixels().data);
     EXPECT_EQ(bytesOf(made[1][0]->getPixels()), before);
     EXPECT_EQ(bytesOf(CBitmap(kFirst).getPixels()), before);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gui/cbitmap.h"
+#include "gui/coffscreencontext.h"
 #include "gui/pixelops.h"
 #include "gui/win/blendfunctions.h"
 #include "gui/win/win32bitmap.h"
@@ -282,6 +283,42 @@ TEST(Win32BitmapDraw, OnlyADeviceContextOverTheTargetsOwnPixelsIsDrawnOn)
     EXPECT_EQ(target.bytes(), before);
     EXPECT_TRUE(image->drawTo(target.dc, target.pixels, source, dest, how));
     EXPECT_NE(target.bytes(), before);
+}
+
+TEST(Win32BitmapDraw, ADrawingContextHandsTheBitmapItsDeviceContext)
+{
+    // Through CBitmap and a context: the keyed draw reaches GDI (the way it took shows it), at
+    // the context's offset, inside its clip.
+    CBitmap plain(300);
+    ASSERT_TRUE(plain.isLoaded());
+    plain.setTransparentColor(kMagentaCColor);
+    win::acquireBlendFunctions();
+    for (const bool transparentBlt : {true, false})
+    {
+        win::overrideBlendFunctions(true, transparentBlt);
+        COffscreenContext context(nullptr, 5, 4, kRedCColor);
+        context.offset = CPoint(1, 1);
+        context.setClipRect(CRect(0, 0, 2, 2));
+        CRect rect(0, 0, 3, 2);
+        plain.drawTransparent(&context, rect);
+        EXPECT_EQ(win::lastTransparentWay(), transparentBlt ? 2 : 3);
+        const std::uint32_t red = 0xffff0000u;
+        const std::uint32_t expected[4][5] = {{red, red, red, red, red},
+                                              {red, red, 0xff00ff00u, red, red},
+                                              {red, red, 0xff000000u, red, red},
+                                              {red, red, red, red, red}};
+        const PixelBuffer pixels = context.getPixelBuffer();
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 5; ++x)
+            {
+                std::uint32_t value = 0;
+                std::memcpy(&value, pixels.pixel(x, y), 4);
+                EXPECT_EQ(value, expected[y][x])
+                    << x << "," << y << (transparentBlt ? " TransparentBlt" : " mask");
+            }
+    }
+    win::overrideBlendFunctions(true, true);
+    win::releaseBlendFunctions();
 }
 
 } // namespace
