@@ -305,6 +305,15 @@ TEST_F(Win32WindowTest, PressHandledAfterItsReleaseStillReportsThePress)
     EXPECT_EQ(reader.buttons[1] & kMouseLeftButton, 0) << "later readings are live";
 }
 
+/// The keys a StateCase holds down, read as GetAsyncKeyState would answer.
+int heldKeys[3];
+SHORT WINAPI fakeKeyState(int key)
+{
+    for (int k : heldKeys)
+        if (k == key) return static_cast<SHORT>(0x8000);
+    return 0;
+}
+
 TEST(Win32Buttons, SwappedButtonsExchangeThePhysicalLeftAndRightBits)
 {
     struct Case
@@ -326,13 +335,6 @@ TEST(Win32Buttons, SwappedButtonsExchangeThePhysicalLeftAndRightBits)
         EXPECT_EQ(win::buttonOfMessage(c.message, c.swapped), c.bit) << c.message << " swapped " << c.swapped;
 
     // The state read while tracking: the keys held are given, the swap is the caller's.
-    static int held[3];
-    auto keyState = +[](int key) -> SHORT
-    {
-        for (int k : held)
-            if (k == key) return static_cast<SHORT>(0x8000);
-        return 0;
-    };
     struct StateCase
     {
         int keys[3];
@@ -351,8 +353,8 @@ TEST(Win32Buttons, SwappedButtonsExchangeThePhysicalLeftAndRightBits)
     };
     for (const StateCase& c : states)
     {
-        std::memcpy(held, c.keys, sizeof held);
-        EXPECT_EQ(win::asyncMouseButtons(c.swapped, keyState), c.expected)
+        std::memcpy(heldKeys, c.keys, sizeof heldKeys);
+        EXPECT_EQ(win::asyncMouseButtons(c.swapped, fakeKeyState), c.expected)
             << c.keys[0] << " swapped " << c.swapped;
     }
 }
