@@ -40,16 +40,7 @@ constexpr unsigned pre(unsigned c, unsigned a)
     return a == 0 ? 0 : (c * a) >> 8;
 }
 
-testpng::Image image(int width, int colorType, int bitDepth, std::vector<Bytes> rows)
-{
-    testpng::Image img;
-    img.width = width;
-    img.height = static_cast<int>(rows.size());
-    img.colorType = colorType;
-    img.bitDepth = bitDepth;
-    img.rows = std::move(rows);
-    return img;
-}
+using testpng::image;
 
 TEST(CBitmapPng, EveryColourTypeDecodesToPremultipliedBlueGreenRedAlpha)
 {

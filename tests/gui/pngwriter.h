@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace testpng
@@ -69,6 +70,18 @@ inline std::vector<std::uint8_t> encode(const Image& image)
 }
 
 /// An 8-bit RGBA image from straight R, G, B, A quadruples, row by row.
+/// An image of any colour type and depth from its packed rows (one entry a row).
+inline Image image(int width, int colorType, int bitDepth, std::vector<std::vector<std::uint8_t>> rows)
+{
+    Image img;
+    img.width = width;
+    img.height = static_cast<int>(rows.size());
+    img.colorType = colorType;
+    img.bitDepth = bitDepth;
+    img.rows = std::move(rows);
+    return img;
+}
+
 inline Image rgba(int width, int height, const std::vector<std::uint8_t>& quads)
 {
     Image image;

@@ -46,16 +46,7 @@ Bytes memoryOf(const Dib& dib)
     return Bytes(bits, bits + static_cast<size_t>(dib.section.dsBm.bmWidthBytes) * dib.section.dsBm.bmHeight);
 }
 
-testpng::Image image(int width, int colorType, int bitDepth, std::vector<Bytes> rows)
-{
-    testpng::Image img;
-    img.width = width;
-    img.height = static_cast<int>(rows.size());
-    img.colorType = colorType;
-    img.bitDepth = bitDepth;
-    img.rows = std::move(rows);
-    return img;
-}
+using testpng::image;
 
 TEST(Win32Bitmap, PngsDecodeIntoBottomUpDibSectionsPremultipliedWithTheShift)
 {
