@@ -159,11 +159,11 @@ DecodedImage decodedResource(long id)
     return decoded;
 }
 
-/// A fresh copy of `from`, in the platform's form.
-std::unique_ptr<PlatformImage> copyOf(const PlatformImage& from)
+/// A fresh copy of `from`, with its rows kept as `rows` says.
+std::unique_ptr<PlatformImage> copyOf(const PlatformImage& from, ImageRows rows)
 {
     const PixelBuffer source = from.pixels();
-    auto copy = createPlatformImage(source.width, source.height);
+    auto copy = createPlatformImage(source.width, source.height, rows);
     if (!copy) return nullptr;
     const PixelBuffer dest = copy->pixels();
     for (int y = 0; y < source.height; ++y)
@@ -183,7 +183,7 @@ CBitmap::CBitmap(CFrame&, long width_, long height_)
 {
     if (width_ > 0 && height_ > 0 && static_cast<std::size_t>(width_) * height_ <= kMaxPixels)
     {
-        own = createPlatformImage(static_cast<int>(width_), static_cast<int>(height_));
+        own = createPlatformImage(static_cast<int>(width_), static_cast<int>(height_), ImageRows::Drawable);
         if (!own) return;
         width = static_cast<std::int32_t>(width_);
         height = static_cast<std::int32_t>(height_);
@@ -242,10 +242,12 @@ bool CBitmap::loadFromPNG(const unsigned char* bytes, std::size_t size)
 
 PixelBuffer CBitmap::getHandle()
 {
-    if (shared)
+    // Pixels to write into are what a drawing context binds: a decoded image (and every bitmap
+    // sharing an embedded one) gets a drawable copy of its own first. Without room for the copy
+    // the image stays as it is, and nothing is handed out.
+    if (const PlatformImage* image = getPlatformImage(); image && (shared || !image->isDrawable()))
     {
-        // Without room for a copy the shared image stays as it is, and nothing is handed out.
-        auto copy = copyOf(*shared);
+        auto copy = copyOf(*image, ImageRows::Drawable);
         if (!copy) return {};
         own = std::move(copy);
         shared.reset();

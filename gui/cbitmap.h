@@ -50,11 +50,13 @@ public:
     long getHeight() const { return height; }
     long getResourceID() const { return resourceID; }
     bool isLoaded() const { return shared || own; }
-    /// The decoded pixels (premultiplied B,G,R,A; `data` is the top row, the stride is negative
-    /// where the platform stores rows bottom-up) for writing; empty when not loaded. An embedded
-    /// image gets a copy of its own first, so others sharing it are untouched.
+    /// The pixels (premultiplied B,G,R,A) for writing, in the form a drawing context binds;
+    /// empty when not loaded. A decoded image gets such a copy of its own first, so others
+    /// sharing an embedded image are untouched.
     PixelBuffer getHandle();
-    /// The same pixels for reading only: bitmaps of one embedded image all show the one decoding.
+    /// The pixels for reading only: bitmaps of one embedded image all show the one decoding.
+    /// `data` is the top row; the stride is negative where the platform keeps decoded rows
+    /// bottom-up (Windows).
     PixelBuffer getPixels() const;
     /// The image in the platform's form (Windows: the DIB section); null when not loaded.
     const PlatformImage* getPlatformImage() const { return shared ? shared.get() : own.get(); }

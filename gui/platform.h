@@ -188,6 +188,8 @@ public:
     virtual ~PlatformImage() = default;
     /// The pixels, for decoding into and for the portable pixel code; never null once made.
     virtual PixelBuffer pixels() const = 0;
+    /// Whether a drawing context can bind these pixels to draw into (ImageRows::Drawable).
+    virtual bool isDrawable() const { return true; }
     /// Draws `source` (image pixels) onto `dest` of the drawing target `port` (a context's
     /// getPort) the platform's own way, when `port` draws into exactly `target` (the context's
     /// pixels). False leaves the drawing to the portable pixel code.
@@ -203,8 +205,17 @@ public:
     }
 };
 
+/// How an image's rows are kept: as images are decoded (Windows: bottom-up), or as a drawing
+/// context binds them to draw into (Windows: top-down, as the GDI backend's own targets).
+enum class ImageRows
+{
+    Decoded,
+    Drawable
+};
+
 /// A zeroed (transparent black) image of that size, or null when the platform refuses.
-std::unique_ptr<PlatformImage> createPlatformImage(int width, int height);
+std::unique_ptr<PlatformImage> createPlatformImage(int width, int height,
+                                                   ImageRows rows = ImageRows::Decoded);
 
 /// The platform's plain (non-PNG) image resource `id`, opaque, for when there is no PNG of that
 /// number (Windows: a BITMAP resource); null when there is none or the platform has no such thing.

@@ -32,8 +32,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<PlatformImage> createPlatformImage(int width, int height)
+std::unique_ptr<PlatformImage> createPlatformImage(int width, int height, ImageRows)
 {
+    // Top-down either way: cairo draws into these rows as they are.
     if (width <= 0 || height <= 0) return nullptr;
     return std::make_unique<MemoryImage>(width, height);
 }

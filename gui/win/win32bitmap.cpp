@@ -114,18 +114,22 @@ bool drawsInto(HDC dc, const PixelBuffer& target)
 class DibImage final : public PlatformImage
 {
 public:
-    DibImage(HBITMAP bitmap, void* bits, int width, int height)
-        : bitmap(bitmap), bits(static_cast<std::uint8_t*>(bits)), width(width), height(height)
+    DibImage(HBITMAP bitmap, void* bits, int width, int height, bool bottomUp)
+        : bitmap(bitmap), bits(static_cast<std::uint8_t*>(bits)), width(width), height(height),
+          bottomUp(bottomUp)
     {
     }
     ~DibImage() override { DeleteObject(bitmap); }
     DibImage(const DibImage&) = delete;
     DibImage& operator=(const DibImage&) = delete;
 
+    bool isDrawable() const override { return !bottomUp; }
+
     PixelBuffer pixels() const override
     {
-        // Bottom-up: the image's top row is the buffer's last one.
         GdiFlush();
+        if (!bottomUp) return PixelBuffer{bits, width, height, width * 4};
+        // Bottom-up: the image's top row is the buffer's last one.
         return PixelBuffer{bits + static_cast<std::ptrdiff_t>(width) * 4 * (height - 1), width, height,
                            -width * 4};
     }
@@ -260,16 +264,18 @@ private:
     std::uint8_t* bits;
     int width;
     int height;
+    bool bottomUp;
     mutable std::mutex selection;
 };
 
-std::unique_ptr<DibImage> createImage(int width, int height)
+std::unique_ptr<DibImage> createImage(int width, int height, ImageRows rows)
 {
     if (width <= 0 || height <= 0) return nullptr;
+    const bool bottomUp = rows == ImageRows::Decoded;
     void* bits = nullptr;
-    HBITMAP bitmap = createDib(width, height, &bits);
+    HBITMAP bitmap = createDib(width, bottomUp ? height : -height, &bits);
     if (!bitmap) return nullptr;
-    return std::make_unique<DibImage>(bitmap, bits, width, height);
+    return std::make_unique<DibImage>(bitmap, bits, width, height, bottomUp);
 }
 
 } // namespace
@@ -287,9 +293,9 @@ int lastTransparentWay()
 
 } // namespace win
 
-std::unique_ptr<PlatformImage> createPlatformImage(int width, int height)
+std::unique_ptr<PlatformImage> createPlatformImage(int width, int height, ImageRows rows)
 {
-    return win::createImage(width, height);
+    return win::createImage(width, height, rows);
 }
 
 std::unique_ptr<PlatformImage> loadPlatformBitmap(long id)
@@ -300,7 +306,7 @@ std::unique_ptr<PlatformImage> loadPlatformBitmap(long id)
     BITMAP info{};
     std::unique_ptr<win::DibImage> image;
     if (GetObjectA(loaded, sizeof info, &info) == sizeof info)
-        image = win::createImage(info.bmWidth, info.bmHeight);
+        image = win::createImage(info.bmWidth, info.bmHeight, ImageRows::Decoded);
     if (image)
     {
         // Into our own 32-bit form, so every image draws and reads alike; a plain bitmap is opaque.

@@ -85,6 +85,30 @@ TEST(Win32Bitmap, PngsDecodeIntoBottomUpDibSectionsPremultipliedWithTheShift)
     }
 }
 
+TEST(Win32Bitmap, ADecodedImageIsDrawnIntoAsATopDownCopy)
+{
+    // The GDI backend binds top-down rows: writing into a decoded image first makes it such a
+    // copy, with the same pixels, and a context then draws into it.
+    const Bytes png = testpng::encode(image(2, PNG_COLOR_TYPE_GRAY, 8, {{0, 255}, {255, 0}}));
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.loadFromPNG(png.data(), png.size()));
+    const PixelBuffer decoded = bitmap.getPixels();
+    Bytes before;
+    for (int y = 0; y < 2; ++y)
+        before.insert(before.end(), decoded.pixel(0, y), decoded.pixel(0, y) + 8);
+    const PixelBuffer writable = bitmap.getHandle();
+    ASSERT_TRUE(writable.isValid());
+    EXPECT_EQ(writable.stride, 8);
+    EXPECT_EQ(Bytes(writable.data, writable.data + 16), before);
+    {
+        COffscreenContext painter(nullptr, &bitmap, true);
+        painter.drawPoint(CPoint(1, 0), kBlueCColor);
+    }
+    std::uint32_t value = 0;
+    std::memcpy(&value, bitmap.getPixels().pixel(1, 0), 4);
+    EXPECT_EQ(value, 0xff0000ffu);
+}
+
 TEST(Win32Bitmap, ResourcesArePngsElsePlainBitmapsElseNothing)
 {
     // A PNG resource, decoded once for every bitmap of that number.
