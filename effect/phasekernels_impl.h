@@ -375,24 +375,35 @@ template <int Format>
 SORVELT_INLINE MixedEight mixEight(const phasekernels::UhjGains& g, const FourFrames& f0, const FourFrames& f1)
 {
     const VF half = splatF(0.5f);
-    VH p0[8], p1[8];
-    mixParts<Format>(g, f0, p0);
-    mixParts<Format>(g, f1, p1);
-    const auto part = [&](int k) { return joinF(p0[k], p1[k]); };
     VF S, D, T, Q;
     if constexpr (Format == 2)
     {
-        S = part(0);
-        D = part(1);
-        T = part(2);
-        Q = part(3);
+        VH p0[8], p1[8];
+        mixParts<Format>(g, f0, p0);
+        mixParts<Format>(g, f1, p1);
+        S = joinF(p0[0], p1[0]);
+        D = joinF(p0[1], p1[1]);
+        T = joinF(p0[2], p1[2]);
+        Q = joinF(p0[3], p1[3]);
     }
     else
     {
-        S = mulF(half, addF(part(0), part(4)));
-        D = mulF(half, addF(part(1), part(5)));
-        T = mulF(half, addF(part(2), part(6)));
-        Q = mulF(half, addF(part(3), part(7)));
+        // One image at a time over all eight frames: fewer values wait in registers.
+        const auto image = [&](int i, int lane, VF (&v)[4]) __attribute__((always_inline)) {
+            VH a[4], b[4];
+            mixImage(g, i, widenH(f0.lane[lane]), widenH(f0.lane[lane + 4]), a[0], a[1], a[2], a[3]);
+            mixImage(g, i, widenH(f1.lane[lane]), widenH(f1.lane[lane + 4]), b[0], b[1], b[2], b[3]);
+            for (int k = 0; k < 4; ++k)
+                v[k] = joinF(a[k], b[k]);
+        };
+        // Mono takes channel 0 for both images, Stereo channel 1 for the second.
+        VF i0[4], i1[4];
+        image(0, 0, i0);
+        image(1, Format == 0 ? 0 : 1, i1);
+        S = mulF(half, addF(i0[0], i1[0]));
+        D = mulF(half, addF(i0[1], i1[1]));
+        T = mulF(half, addF(i0[2], i1[2]));
+        Q = mulF(half, addF(i0[3], i1[3]));
     }
     return {mulF(half, addF(S, D)), mulF(half, subF(S, D)), T, Q};
 }
