@@ -84,8 +84,10 @@ struct UhjGains
 /// inputs 0, 1, 2, 3, then path B on inputs 0 and 1 (F0 F2 F4 F5 F1 F3). Filters, mixes with `gains`
 /// and writes L, R, T, Q times the gain at `gain`, read for every sample. `gainInOutputs`
 /// says the gain may lie in an output buffer: then each read follows the writes before it.
+/// Returns whether the new history holds an infinity or a NaN (as NonFiniteCheck would),
+/// checked while it is written.
 template <class Sample>
-using UhjEncode = void (*)(const Setup& setup, History& state, Scratch& scratch, const Sample* const* in,
+using UhjEncode = bool (*)(const Setup& setup, History& state, Scratch& scratch, const Sample* const* in,
                            Sample* const* out, int frames, const UhjGains& gains, const float* gain,
                            bool gainInOutputs);
 

@@ -45,11 +45,19 @@ SORVELT_INLINE void stageEightEncoderRows(const Sample* const* in, int r, bool l
     storeF(dst[7], h);
 }
 
+/// x - x is zero for every finite x and NaN for an infinity or a NaN.
+SORVELT_INLINE VF finiteCheck(VF v)
+{
+    return subF(v, v);
+}
+
 /// The encoder's rows -9 .. frames-1 (see stageEightEncoderRows) and its new input
 /// histories, which stay in time order: path B's half of the history is its row a frame
-/// earlier. Every input of the pass is read here, before any output is written.
+/// earlier. Every input of the pass is read here, before any output is written. Returns
+/// the sum of the new histories' row checks (see finiteCheck), taken while they are in
+/// registers.
 template <class Sample>
-SORVELT_INLINE void stageEncoderInputs(phasekernels::History& state, phasekernels::Scratch& scratch,
+SORVELT_INLINE VF stageEncoderInputs(phasekernels::History& state, phasekernels::Scratch& scratch,
                                        const Sample* const* in, int frames)
 {
     using namespace phasekernels;
@@ -81,10 +89,12 @@ SORVELT_INLINE void stageEncoderInputs(phasekernels::History& state, phasekernel
             x[r][6] = x[r][7] = 0.0f;
         }
     }
+    VF check = splatF(0.0f);
     for (int r = 0; r < kInputRows; ++r)
     {
-        storeLow(state.x[r], loadLow(x[frames - kInputRows + r]));
-        storeHigh(state.x[r], loadHigh(x[frames - kInputRows - 1 + r]));
+        const VF row = joinF(loadLow(x[frames - kInputRows + r]), loadHigh(x[frames - kInputRows - 1 + r]));
+        storeF(state.x[r], row);
+        check = addF(check, finiteCheck(row));
     }
     if constexpr (sizeof(Sample) == sizeof(double))
     {
@@ -106,6 +116,7 @@ SORVELT_INLINE void stageEncoderInputs(phasekernels::History& state, phasekernel
             scratch.nowb[n][1] = in[1][n];
         }
     }
+    return check;
 }
 
 /// Rows -9 .. frames-1 of x, one frame of every lane each, rounded to single, and the new
@@ -449,14 +460,15 @@ SORVELT_INLINE void writeMixedEight(const MixedEight& m, Sample* const* out, int
 
 /// The encoder's pass for one format: the recursion four frames at a time, each group
 /// followed by the mix and the outputs of the group before it, which overlap the
-/// recursion's long chain of dependent sums.
+/// recursion's long chain of dependent sums. Returns whether the new history holds an
+/// infinity or a NaN, checked as it is written.
 template <class Sample, int Format>
-inline void encodeFormat(const phasekernels::Setup& setup, phasekernels::History& state,
+inline bool encodeFormat(const phasekernels::Setup& setup, phasekernels::History& state,
                          phasekernels::Scratch& scratch, const Sample* const* in, Sample* const* out, int frames,
                          const phasekernels::UhjGains& gains, const float* gain, bool gainInOutputs)
 {
     using namespace phasekernels;
-    stageEncoderInputs(state, scratch, in, frames);
+    VF check = stageEncoderInputs(state, scratch, in, frames);
     const float(*x)[kLanes] = scratch.x + kInputRows;
     float(*y)[kLanes] = scratch.y + kOutputRows;
     for (int r = 0; r < kOutputRows; ++r)
@@ -486,7 +498,11 @@ inline void encodeFormat(const phasekernels::Setup& setup, phasekernels::History
         if (whole >= 8) mixAndWrite(whole - 8, 8);
         if (whole < frames) mixAndWrite(whole, frames - whole);
         for (int r = 0; r < kOutputRows; ++r)
-            storeF(state.y[r], loadF(y[frames - kOutputRows + r]));
+        {
+            const VF row = loadF(y[frames - kOutputRows + r]);
+            storeF(state.y[r], row);
+            check = addF(check, finiteCheck(row));
+        }
     }
     else
     {
@@ -533,49 +549,59 @@ inline void encodeFormat(const phasekernels::Setup& setup, phasekernels::History
         const int whole = frames & ~7;
         if (whole >= 8) mixAndWrite(whole - 8, 8);
         if (whole < frames) mixAndWrite(whole, frames - whole);
-        // Lanes 6 and 7 filter nothing here and keep their history.
-        for (int r = 0; r < kOutputRows; ++r)
+        // Lanes 6 and 7 filter nothing here and keep their history, which only the single
+        // pass writes: silence filtered from silence, always finite, so not checked here.
+        for (int r = 0; r < kOutputRows; r += 2)
         {
-            storeLow(state.y[r], loadLow(y[frames - kOutputRows + r]));
+            const VH a0 = loadLow(y[frames - kOutputRows + r]), a1 = loadLow(y[frames - kOutputRows + r + 1]);
+            storeLow(state.y[r], a0);
+            storeLow(state.y[r + 1], a1);
             state.y[r][4] = yb[frames - kOutputRows + r][0];
             state.y[r][5] = yb[frames - kOutputRows + r][1];
+            state.y[r + 1][4] = yb[frames - kOutputRows + r + 1][0];
+            state.y[r + 1][5] = yb[frames - kOutputRows + r + 1][1];
+            check = addF(check, finiteCheck(joinF(a0, a1)));
         }
+        // Path B's rows frames-8 .. frames-1, two at a time (rows of two values need not
+        // be sixteen-byte aligned).
+        for (int r = 0; r < kOutputRows; r += 4)
+            check = addF(check, finiteCheck(joinF(loadUH(yb[frames - kOutputRows + r]),
+                                                  loadUH(yb[frames - kOutputRows + r + 2]))));
     }
+    return anyNaN(check);
 }
 
 /// The encoder's pass on lanes F0 F2 F4 F5 F1 F3 over inputs 0, 1, 2, 3, 0, 1.
 template <class Sample>
-inline void encodePass(const phasekernels::Setup& setup, phasekernels::History& state,
+inline bool encodePass(const phasekernels::Setup& setup, phasekernels::History& state,
                        phasekernels::Scratch& scratch, const Sample* const* in, Sample* const* out, int frames,
                        const phasekernels::UhjGains& gains, const float* gain, bool gainInOutputs)
 {
     if (gains.format == 2)
-        encodeFormat<Sample, 2>(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
+        return encodeFormat<Sample, 2>(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
     else if (gains.format == 1)
-        encodeFormat<Sample, 1>(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
+        return encodeFormat<Sample, 1>(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
     else
-        encodeFormat<Sample, 0>(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
+        return encodeFormat<Sample, 0>(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
 }
 
-inline void encodeSingle(const phasekernels::Setup& setup, phasekernels::History& state,
+inline bool encodeSingle(const phasekernels::Setup& setup, phasekernels::History& state,
                          phasekernels::Scratch& scratch, const float* const* in, float* const* out, int frames,
                          const phasekernels::UhjGains& gains, const float* gain, bool gainInOutputs)
 {
-    encodePass(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
+    return encodePass(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
 }
 
-inline void encodeDouble(const phasekernels::Setup& setup, phasekernels::History& state,
+inline bool encodeDouble(const phasekernels::Setup& setup, phasekernels::History& state,
                          phasekernels::Scratch& scratch, const double* const* in, double* const* out, int frames,
                          const phasekernels::UhjGains& gains, const float* gain, bool gainInOutputs)
 {
-    encodePass(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
+    return encodePass(setup, state, scratch, in, out, frames, gains, gain, gainInOutputs);
 }
 
-/// x - x is zero for every finite x and NaN for an infinity or a NaN.
 SORVELT_INLINE VF rowCheck(const float* row)
 {
-    const VF v = loadF(row);
-    return subF(v, v);
+    return finiteCheck(loadF(row));
 }
 
 /// Whether the history holds an infinity or a NaN: the sums of the row checks keep a NaN.

@@ -129,9 +129,11 @@ void UhjEncoder::run(const Sample* const* inputs, Sample* const* outputs, int32_
     for (int c = 0; c < kNumChannels; ++c)
         gainInOutputs = gainInOutputs || overlaps(gain, outputs[c], frames);
     // Each pass reads all its inputs before it writes an output: hosts may process in place.
+    // Each also checks the history it leaves; the last pass's answer is the block's.
+    bool nonFinite = false;
     if (frames <= phasekernels::kChunk)
-        encode(network_.setup_, network_.state_, network_.scratch_, inputs, outputs, frames, gains, gain,
-               gainInOutputs);
+        nonFinite = encode(network_.setup_, network_.state_, network_.scratch_, inputs, outputs, frames, gains,
+                           gain, gainInOutputs);
     else
         for (int32_t done = 0; done < frames; done += phasekernels::kChunk)
         {
@@ -139,11 +141,12 @@ void UhjEncoder::run(const Sample* const* inputs, Sample* const* outputs, int32_
                 frames - done < phasekernels::kChunk ? static_cast<int>(frames - done) : phasekernels::kChunk;
             const Sample* in[4] = {inputs[0] + done, inputs[1] + done, inputs[2] + done, inputs[3] + done};
             Sample* out[4] = {outputs[0] + done, outputs[1] + done, outputs[2] + done, outputs[3] + done};
-            encode(network_.setup_, network_.state_, network_.scratch_, in, out, n, gains, gain, gainInOutputs);
+            nonFinite =
+                encode(network_.setup_, network_.state_, network_.scratch_, in, out, n, gains, gain, gainInOutputs);
         }
     // A NaN or infinity would never decay out of the recursions; the next block
     // starts from silence instead.
-    network_.recoverFromNonFinite();
+    if (nonFinite) network_.reset();
 }
 
 UhjEncoder::Snapshot UhjEncoder::Snapshot::of(const float* params)

@@ -216,52 +216,63 @@ TEST(UhjEncoderRecovery, NonFiniteInputClearsTheStateAfterTheBlock)
         int channel;
         double bad;
         bool singlePrecision;
+        size_t frames, at; // the bad sample's frame in a block of `frames`
     } cases[] = {
-        {"NaN on W, single", 0, nan, true},
-        {"+inf on X, single", 1, inf, true},
-        {"-inf on Z, single", 3, -inf, true},
-        {"NaN on Y, double", 2, nan, false},
-        {"1e300 overflows single, double", 0, 1e300, false},
-        {"finite 1e38 overflows filter, single", 0, 1e38, true},
+        {"NaN on W, single", 0, nan, true, 16, 5},
+        {"+inf on X, single", 1, inf, true, 16, 5},
+        {"-inf on Z, single", 3, -inf, true, 16, 5},
+        {"NaN on Y, double", 2, nan, false, 16, 5},
+        {"1e300 overflows single, double", 0, 1e300, false, 16, 5},
+        {"finite 1e38 overflows filter, single", 0, 1e38, true, 16, 5},
+        // Only in the input history yet (path A has not used it), also after several passes.
+        {"NaN on Z, last frame, single", 3, nan, true, 16, 15},
+        {"inf on Y, last frame, double", 2, inf, false, 16, 15},
+        {"NaN on X, last frame, double", 1, nan, false, 3, 2},
+        {"NaN on Z, last of 300, single", 3, nan, true, 300, 299},
+        {"-inf on W, last of 300, double", 0, -inf, false, 300, 299},
+        {"NaN on X, first of 300, single", 1, nan, true, 300, 0},
     };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        float params[5] = {0.4f, 0.6f, 0.3f, 1.0f, 1.0f};
-        UhjEncoder poisoned;
-        // Warm up so the state is not trivially zero before the bad sample.
-        Block<float> warm(64);
-        for (size_t n = 0; n < 64; ++n)
-            warm.in[0][n] = warm.in[1][n] = 0.25f;
-        poisoned.process(warm.ins(), warm.outs(), 64, params);
+    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2})
+        for (const Case& c : cases)
+        {
+            if (level > bestSimdLevel()) continue; // this processor cannot run it
+            SCOPED_TRACE(static_cast<int>(level));
+            SCOPED_TRACE(c.name);
+            float params[5] = {0.4f, 0.6f, 0.3f, 1.0f, 1.0f};
+            UhjEncoder poisoned(level);
+            // Warm up so the state is not trivially zero before the bad sample.
+            Block<float> warm(64);
+            for (size_t n = 0; n < 64; ++n)
+                warm.in[0][n] = warm.in[1][n] = 0.25f;
+            poisoned.process(warm.ins(), warm.outs(), 64, params);
 
-        if (c.singlePrecision)
-        {
-            Block<float> bad(16);
-            bad.in[c.channel][5] = static_cast<float>(c.bad);
-            poisoned.process(bad.ins(), bad.outs(), 16, params);
-        }
-        else
-        {
-            Block<double> bad(16);
-            bad.in[c.channel][5] = c.bad;
-            poisoned.process(bad.ins(), bad.outs(), 16, params);
-        }
-        EXPECT_EQ(poisoned.state(), UhjFilterState{});
+            if (c.singlePrecision)
+            {
+                Block<float> bad(c.frames);
+                bad.in[c.channel][c.at] = static_cast<float>(c.bad);
+                poisoned.process(bad.ins(), bad.outs(), static_cast<int32_t>(c.frames), params);
+            }
+            else
+            {
+                Block<double> bad(c.frames);
+                bad.in[c.channel][c.at] = c.bad;
+                poisoned.process(bad.ins(), bad.outs(), static_cast<int32_t>(c.frames), params);
+            }
+            EXPECT_EQ(poisoned.state(), UhjFilterState{});
 
-        // From here on it behaves like a new encoder.
-        UhjEncoder fresh;
-        Block<float> next(32), nextFresh(32);
-        for (size_t n = 0; n < 32; ++n)
-            next.in[0][n] = nextFresh.in[0][n] = 0.5f;
-        poisoned.process(next.ins(), next.outs(), 32, params);
-        fresh.process(nextFresh.ins(), nextFresh.outs(), 32, params);
-        for (int ch = 0; ch < 4; ++ch)
-        {
-            EXPECT_EQ(next.out[ch], nextFresh.out[ch]) << "channel " << ch;
-            EXPECT_TRUE(std::isfinite(next.out[ch][31]));
+            // From here on it behaves like a new encoder.
+            UhjEncoder fresh(level);
+            Block<float> next(32), nextFresh(32);
+            for (size_t n = 0; n < 32; ++n)
+                next.in[0][n] = nextFresh.in[0][n] = 0.5f;
+            poisoned.process(next.ins(), next.outs(), 32, params);
+            fresh.process(nextFresh.ins(), nextFresh.outs(), 32, params);
+            for (int ch = 0; ch < 4; ++ch)
+            {
+                EXPECT_EQ(next.out[ch], nextFresh.out[ch]) << "channel " << ch;
+                EXPECT_TRUE(std::isfinite(next.out[ch][31]));
+            }
         }
-    }
 }
 
 } // namespace
