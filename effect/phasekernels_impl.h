@@ -7,11 +7,9 @@
 
 #define SORVELT_INLINE [[gnu::always_inline]] inline
 
-/// Eight rows, one 8-sample load per lane, turned so each row is one frame of every lane.
-template <class Sample> SORVELT_INLINE void stageEightRows(const Sample* const* in, int r, float (*dst)[8])
+/// Eight lane vectors turned into eight frame rows and stored.
+SORVELT_INLINE void storeTransposed(VF a, VF b, VF c, VF d, VF e, VF f, VF g, VF h, float (*dst)[8])
 {
-    VF a = loadInput(in[0] + r), b = loadInput(in[1] + r), c = loadInput(in[2] + r), d = loadInput(in[3] + r);
-    VF e = loadInput(in[4] + r), f = loadInput(in[5] + r), g = loadInput(in[6] + r), h = loadInput(in[7] + r);
     transpose8(a, b, c, d, e, f, g, h);
     storeF(dst[0], a);
     storeF(dst[1], b);
@@ -21,6 +19,14 @@ template <class Sample> SORVELT_INLINE void stageEightRows(const Sample* const* 
     storeF(dst[5], f);
     storeF(dst[6], g);
     storeF(dst[7], h);
+}
+
+/// Eight rows, one 8-sample load per lane, turned so each row is one frame of every lane.
+template <class Sample> SORVELT_INLINE void stageEightRows(const Sample* const* in, int r, float (*dst)[8])
+{
+    VF a = loadInput(in[0] + r), b = loadInput(in[1] + r), c = loadInput(in[2] + r), d = loadInput(in[3] + r);
+    VF e = loadInput(in[4] + r), f = loadInput(in[5] + r), g = loadInput(in[6] + r), h = loadInput(in[7] + r);
+    storeTransposed(a, b, c, d, e, f, g, h, dst);
 }
 
 /// The encoder's eight rows r .. r+7: path A lanes 0-3 take inputs 0-3 at the row's
@@ -34,15 +40,7 @@ SORVELT_INLINE void stageEightEncoderRows(const Sample* const* in, int r, bool l
     VF a = loadInput(in[0] + r), b = loadInput(in[1] + r), c = loadInput(in[2] + r), d = loadInput(in[3] + r);
     VF e = last ? shiftDown(a) : loadInput(in[0] + r + 1), f = last ? shiftDown(b) : loadInput(in[1] + r + 1);
     VF g = splatF(0.0f), h = splatF(0.0f);
-    transpose8(a, b, c, d, e, f, g, h);
-    storeF(dst[0], a);
-    storeF(dst[1], b);
-    storeF(dst[2], c);
-    storeF(dst[3], d);
-    storeF(dst[4], e);
-    storeF(dst[5], f);
-    storeF(dst[6], g);
-    storeF(dst[7], h);
+    storeTransposed(a, b, c, d, e, f, g, h, dst);
 }
 
 /// x - x is zero for every finite x and NaN for an infinity or a NaN.
