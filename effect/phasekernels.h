@@ -10,7 +10,8 @@ enum class SimdLevel : std::uint8_t
 {
     Scalar,
     Sse2,
-    Avx2
+    Avx2,
+    Avx512
 };
 
 namespace phasekernels
@@ -25,8 +26,8 @@ constexpr int kChunk = 128;
 /// Per-lane constants, fixed when the network is built.
 struct Setup
 {
-    alignas(32) float c[4][kLanes];        ///< c8, c6, c4, c2 in single precision
-    alignas(32) double cd[4][kLanes];      ///< the same in double precision
+    alignas(32) float c[4][kLanes];         ///< c8, c6, c4, c2 in single precision
+    alignas(32) double cd[4][kLanes];       ///< the same in double precision
     alignas(32) std::uint64_t isBd[kLanes]; ///< all ones on path B lanes (they also take x[n])
     alignas(32) std::uint32_t isB[kLanes];  ///< the same, one word per lane
     int lanes;
@@ -44,9 +45,11 @@ struct History
 /// rows -8 .. kChunk-1 (stored from index 0).
 struct Scratch
 {
-    alignas(32) float x[kInputRows + kChunk][kLanes];
+    // Odd rows of x and even rows of y start a 64-byte line: the AVX-512 encoder loads
+    // them two at a time.
+    alignas(64) float x[kInputRows + kChunk][kLanes];
     alignas(32) double now[kChunk][kLanes]; ///< path B's current input, double callback
-    alignas(32) float y[kOutputRows + kChunk][kLanes];
+    alignas(64) float y[kOutputRows + kChunk][kLanes];
     // The encoder's double callback runs its two path B lanes (4 and 5) two frames at a
     // time, so they get rows of their own, two values each.
     alignas(32) float xb[kInputRows + kChunk + 1][2];  ///< rows -9 .. kChunk, as in x
@@ -112,5 +115,6 @@ const Table& scalarTable();
 /// Null where the compiler or the target has no such code.
 const Table* sse2Table();
 const Table* avx2Table();
+const Table* avx512Table();
 
 } // namespace phasekernels

@@ -21,7 +21,9 @@ alignas(32) constexpr double kSilenceD[phasekernels::kChunk] = {};
 
 const phasekernels::Table& phasekernels::tableFor(SimdLevel level)
 {
-    if (level == SimdLevel::Avx2)
+    if (level == SimdLevel::Avx512)
+        if (const phasekernels::Table* t = phasekernels::avx512Table()) return *t;
+    if (level >= SimdLevel::Avx2)
         if (const phasekernels::Table* t = phasekernels::avx2Table()) return *t;
     if (level >= SimdLevel::Sse2)
         if (const phasekernels::Table* t = phasekernels::sse2Table()) return *t;
@@ -36,6 +38,10 @@ SimdLevel detectSimdLevel()
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
     __builtin_cpu_init();
     // The compiler's check includes the operating system's saving of the wide registers.
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+        __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw") &&
+        phasekernels::avx512Table())
+        return SimdLevel::Avx512;
     if (__builtin_cpu_supports("avx2") && phasekernels::avx2Table()) return SimdLevel::Avx2;
     if (__builtin_cpu_supports("sse2") && phasekernels::sse2Table()) return SimdLevel::Sse2;
 #endif

@@ -70,7 +70,7 @@ TEST(PhaseNetwork, LanesFollowTheirRecursionsAtEveryLevel)
     constexpr int kSignals = 5;
     const int signalOf[6] = {0, 1, 2, 3, 0, 4};
     const size_t sizes[] = {1, 3, 17, 127, 128, 129, 511, 4097, 2};
-    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2})
+    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512})
     {
         if (level > bestSimdLevel()) continue;
         SCOPED_TRACE(static_cast<int>(level));
@@ -130,7 +130,7 @@ TEST(PhaseNetwork, NonFiniteHistoryClearsEveryLaneAndIsReported)
 {
     const float inf = std::numeric_limits<float>::infinity();
     const float bad[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf};
-    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2})
+    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512})
     {
         if (level > bestSimdLevel()) continue;
         SCOPED_TRACE(static_cast<int>(level));

@@ -82,7 +82,7 @@ TEST(UhjEncoderLevels, EveryLevelMatchesTheReferenceBitForBit)
         {4097, false, true, {0.8f, 0.5f, 0.1f, 1.0f, 1.0f}},  {255, true, true, {0.7f, 0.3f, 0.6f, 0.6f, 0.3f}},
         {257, true, false, {0.2f, 0.45f, 0.9f, 0.1f, 1.0f}},
     };
-    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2})
+    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512})
     {
         if (level > bestSimdLevel()) continue; // this processor cannot run it
         SCOPED_TRACE(static_cast<int>(level));
@@ -232,7 +232,7 @@ TEST(UhjEncoderRecovery, NonFiniteInputClearsTheStateAfterTheBlock)
         {"-inf on W, last of 300, double", 0, -inf, false, 300, 299},
         {"NaN on X, first of 300, single", 1, nan, true, 300, 0},
     };
-    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2})
+    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512})
         for (const Case& c : cases)
         {
             if (level > bestSimdLevel()) continue; // this processor cannot run it
