@@ -18,11 +18,13 @@
 #pragma GCC push_options
 #pragma GCC target("avx2,avx512f,avx512vl,avx512dq,avx512bw,fpmath=sse")
 // GCC 12's AVX-512 headers start some results from a deliberately undefined register
-// (`__Y = __Y`), which its own warnings then report once inlined.
+// (`__Y = __Y`), which its own warnings then report once inlined; silenced for those
+// header lines only.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
+#pragma GCC diagnostic pop
 
 namespace phasekernels_avx512
 {
@@ -270,7 +272,6 @@ constexpr phasekernels::Table kWideTable{&filterSingle, &filterDouble, &encodeSi
 #undef WIDE_INLINE
 
 } // namespace phasekernels_avx512
-#pragma GCC diagnostic pop
 #pragma GCC pop_options
 
 // Built for the baseline: it runs before any CPU check.
