@@ -240,18 +240,8 @@ inline bool encodeSingleFormat(const phasekernels::Setup& setup, phasekernels::H
         VF y1 = highRow(y21), y2 = lowRow(y21);
         encoderStepSingle(setup, x, y, n, y1, y2);
     }
-    // The groups still to mix: the last whole one, and the frames after it. Rows past the
-    // pass (never past the scratch) hold older values; they are mixed but never written.
-    const int whole = frames & ~7;
-    if (whole >= 8) mixAndWrite(whole - 8, 8);
-    if (whole < frames) mixAndWrite(whole, frames - whole);
-    for (int r = 0; r < kOutputRows; ++r)
-    {
-        const VF row = loadF(y[frames - kOutputRows + r]);
-        storeF(state.y[r], row);
-        check = addF(check, finiteCheck(row));
-    }
-    return anyNaN(check);
+    mixLastGroups(frames, mixAndWrite);
+    return anyNaN(keepOutputHistory(state, y, frames, check));
 }
 
 inline bool encodeSingleWide(const phasekernels::Setup& setup, phasekernels::History& state,

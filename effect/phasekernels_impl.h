@@ -456,6 +456,31 @@ SORVELT_INLINE void writeMixedEight(const MixedEight& m, Sample* const* out, int
     }
 }
 
+/// The groups a pass still has to mix once its recursion is done: the last whole one,
+/// and the frames after it. Rows past the pass (never past the scratch: a pass is at most
+/// kChunk, a multiple of eight, frames long) hold older values; they are mixed but never
+/// written out.
+template <class MixAndWrite> SORVELT_INLINE void mixLastGroups(int frames, MixAndWrite mixAndWrite)
+{
+    static_assert(phasekernels::kChunk % 8 == 0);
+    const int whole = frames & ~7;
+    if (whole >= 8) mixAndWrite(whole - 8, 8);
+    if (whole < frames) mixAndWrite(whole, frames - whole);
+}
+
+/// The single-precision pass's last eight output rows kept as the history; returns
+/// `check` with their row checks added.
+SORVELT_INLINE VF keepOutputHistory(phasekernels::History& state, const float (*y)[8], int frames, VF check)
+{
+    for (int r = 0; r < phasekernels::kOutputRows; ++r)
+    {
+        const VF row = loadF(y[frames - phasekernels::kOutputRows + r]);
+        storeF(state.y[r], row);
+        check = addF(check, finiteCheck(row));
+    }
+    return check;
+}
+
 /// The encoder's pass for one format: the recursion four frames at a time, each group
 /// followed by the mix and the outputs of the group before it, which overlap the
 /// recursion's long chain of dependent sums. Returns whether the new history holds an
@@ -488,19 +513,8 @@ inline bool encodeFormat(const phasekernels::Setup& setup, phasekernels::History
         }
         for (; n < frames; ++n)
             encoderStepSingle(setup, x, y, n, y1, y2);
-        // The groups still to mix: the last whole one, and the frames after it. Rows past
-        // the pass (never past the scratch: a pass is at most kChunk, a multiple of eight,
-        // frames long) hold older values; they are mixed but never written out.
-        static_assert(kChunk % 8 == 0);
-        const int whole = frames & ~7;
-        if (whole >= 8) mixAndWrite(whole - 8, 8);
-        if (whole < frames) mixAndWrite(whole, frames - whole);
-        for (int r = 0; r < kOutputRows; ++r)
-        {
-            const VF row = loadF(y[frames - kOutputRows + r]);
-            storeF(state.y[r], row);
-            check = addF(check, finiteCheck(row));
-        }
+        mixLastGroups(frames, mixAndWrite);
+        check = keepOutputHistory(state, y, frames, check);
     }
     else
     {
@@ -544,9 +558,7 @@ inline bool encodeFormat(const phasekernels::Setup& setup, phasekernels::History
             if (n + 1 < frames) encoderStepDoubleA(setup, x, y, n + 1, a1, a2);
             encoderStepDoubleB(c, scratch, xb, yb, n, b2);
         }
-        const int whole = frames & ~7;
-        if (whole >= 8) mixAndWrite(whole - 8, 8);
-        if (whole < frames) mixAndWrite(whole, frames - whole);
+        mixLastGroups(frames, mixAndWrite);
         // Lanes 6 and 7 filter nothing here and keep their history, which only the single
         // pass writes: silence filtered from silence, always finite, so not checked here.
         for (int r = 0; r < kOutputRows; r += 2)
