@@ -1,13 +1,14 @@
 // The least time this processor can take for the arithmetic each audio callback must
 // do: the floating-point instructions of eight frames, in the numbers the encoder's
-// stated arithmetic needs, run with no loads, stores, shuffles or dependencies between
+// arithmetic needs, run with no loads, stores, shuffles or dependencies between
 // them. What a callback takes beyond its floor is scheduling; the floors' ratio is the
 // ratio of the two callbacks' costs at equal efficiency.
 //
-// Counted per eight frames, packed as densely as the arithmetic allows:
+// Counted per eight frames, packed as the passes pack them or more densely:
 // - single precision: the six filters as one eight-lane vector per frame, each frame
 //   four differences, four products and five sums;
-// - double precision: path A's four lanes per vector, path B's two lanes two frames per
+// - double precision: path A's four lanes per vector (its differences two frames per
+//   vector), path B's two lanes two frames per
 //   vector; per lane and frame four differences (path B's newest in double, from its
 //   output widened), each widened, four products, five sums, the oldest input widened
 //   and the output rounded; the four inputs rounded and the four outputs widened;
