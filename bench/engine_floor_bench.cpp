@@ -8,10 +8,10 @@
 // - single precision: the six filters as one eight-lane vector per frame, each frame
 //   four differences, four products and five sums;
 // - double precision: path A's four lanes per vector (its differences two frames per
-//   vector), path B's two lanes two frames per
-//   vector; per lane and frame four differences (path B's newest in double, from its
-//   output widened), each widened, four products, five sums, the oldest input widened
-//   and the output rounded; the four inputs rounded and the four outputs widened;
+//   vector), path B's two lanes two frames per vector; per lane and frame four
+//   differences (path B's newest in double, from its output widened), each widened, four
+//   products, five sums, the oldest input widened and the output rounded; the four
+//   inputs rounded and the four outputs widened;
 // - both: the same mix (every image's S, D, T and Q summed in double from widened filter
 //   outputs and rounded), the single-precision L, R and averages, and the gain.
 // Subtractions are written as additions (the same unit, the same time). Four-lane double
